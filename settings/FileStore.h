@@ -1,0 +1,31 @@
+// The file operations the settings need, behind a seam: the Windows build
+// uses the platform's file API, native tests a POSIX one over a temporary
+// directory.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace settings {
+
+class FileStore {
+public:
+    virtual ~FileStore() = default;
+
+    // The full path of the settings file ("dialup.ini" beside the exe).
+    virtual std::string SettingsPath() = 0;
+
+    // True when a regular file (not a directory) exists at the path.
+    virtual bool FileExists(const std::string& path) = 0;
+
+    // The whole file's bytes, or nothing when it cannot be opened or read.
+    // Others may read the file meanwhile but not write it.
+    virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
+
+    // Replaces the file with exactly these bytes in one step: a temporary
+    // file in the same directory is written and then put in place. When
+    // anything fails, false is returned and the old file is unchanged.
+    virtual bool ReplaceAll(const std::string& path, const std::string& bytes) = 0;
+};
+
+}  // namespace settings
