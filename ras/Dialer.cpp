@@ -1,0 +1,65 @@
+#include "ras/Dialer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ras {
+namespace {
+
+// The most entries the buffer is ever grown to, whatever the service asks for.
+constexpr std::size_t kMaxEntries = 65536;
+
+}  // namespace
+
+void TDialer::LoadEntries() {
+    if (Entries.size() < kEntrySlots) Entries.resize(kEntrySlots);
+
+    std::vector<RASENTRYNAMEA> buffer(kInitialEntries);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::fill(buffer.begin(), buffer.end(), RASENTRYNAMEA{});
+        buffer[0].dwSize = sizeof(RASENTRYNAMEA);
+        DWORD byteCount = static_cast<DWORD>(buffer.size() * sizeof(RASENTRYNAMEA));
+        DWORD count = 0;
+        const DWORD result = service_.EnumEntries(nullptr, nullptr, buffer.data(), &byteCount, &count);
+        if (result == SUCCESS) {
+            const std::size_t valid = std::min<std::size_t>(count, buffer.size());
+            if (Entries.size() < valid) Entries.resize(valid);
+            for (std::size_t i = 0; i < valid; ++i) {
+                const char* name = buffer[i].szEntryName;
+                const void* nul = std::memchr(name, '\0', sizeof buffer[i].szEntryName);
+                const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - name)
+                                               : sizeof buffer[i].szEntryName;
+                Entries[i].assign(name, length);
+            }
+            EntryCount = static_cast<std::int32_t>(valid);
+            return;
+        }
+        // A phonebook larger than the buffer: ask again with the size the
+        // service needs.
+        if (result != ERROR_BUFFER_TOO_SMALL) return;
+        const std::size_t wanted = std::max<std::size_t>(
+            count, (byteCount + sizeof(RASENTRYNAMEA) - 1) / sizeof(RASENTRYNAMEA));
+        if (wanted <= buffer.size() || wanted > kMaxEntries) return;
+        buffer.resize(wanted);
+    }
+}
+
+std::string TDialer::GetEntriesText() {
+    LoadEntries();
+    std::string text;
+    for (std::int32_t i = 0; i < EntryCount; ++i) {
+        text += Entries[static_cast<std::size_t>(i)];
+        text += ',';
+    }
+    return text;
+}
+
+std::vector<std::string> EntryBoxItems(RasService& service) {
+    // The items come from the names themselves rather than from splitting
+    // the joined text, so a name holding a comma is not cut apart.
+    TDialer dialer(service);
+    dialer.LoadEntries();
+    return {dialer.Entries.begin(), dialer.Entries.begin() + dialer.EntryCount};
+}
+
+}  // namespace ras

@@ -1,0 +1,100 @@
+// A scripted remote-access service for unit tests: the test sets what each
+// operation answers and reads back exactly what the program passed.
+#pragma once
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ras/RasService.h"
+
+namespace ras::testing {
+
+inline HRASCONN FakeHandle(std::uintptr_t n) { return reinterpret_cast<HRASCONN>(n); }
+
+struct ActiveConnectionRecord {
+    std::string entry;
+    HRASCONN handle;
+};
+
+class ScriptedRasService : public RasService {
+public:
+    // Phonebook and connections the service reports.
+    std::vector<std::string> phonebook;
+    std::vector<ActiveConnectionRecord> connections;
+    DWORD enumConnectionsFailure = SUCCESS;  // a non-zero code to fail with
+
+    // Dial behaviour.
+    DWORD dialResult = SUCCESS;
+    HRASCONN nextDialHandle = FakeHandle(0x1000);
+    std::function<void()> duringDial;  // runs inside RasDialA, after the handle is written
+
+    // What the program passed.
+    struct DialCall {
+        bool extensionsNull;
+        bool phonebookNull;
+        RASDIALPARAMSA params;
+        DWORD notifierType;
+        RASDIALFUNC notifier;
+        HRASCONN handleCellOnEntry;
+    };
+    std::vector<DialCall> dials;
+    std::vector<HRASCONN> hangUps;
+    std::vector<DWORD> enumConnectionByteCounts;
+    std::vector<DWORD> enumEntryByteCounts;
+
+    DWORD EnumEntries(const char*, const char*, RASENTRYNAMEA* entries, DWORD* byteCount,
+                      DWORD* entryCount) override {
+        enumEntryByteCounts.push_back(*byteCount);
+        if (entries[0].dwSize != sizeof(RASENTRYNAMEA)) return ERROR_INVALID_SIZE;
+        const DWORD needed = static_cast<DWORD>(phonebook.size() * sizeof(RASENTRYNAMEA));
+        if (*byteCount < needed) {
+            *byteCount = needed;
+            *entryCount = static_cast<DWORD>(phonebook.size());
+            return ERROR_BUFFER_TOO_SMALL;
+        }
+        for (std::size_t i = 0; i < phonebook.size(); ++i) {
+            entries[i].dwSize = sizeof(RASENTRYNAMEA);
+            std::memset(entries[i].szEntryName, 0, sizeof entries[i].szEntryName);
+            std::memcpy(entries[i].szEntryName, phonebook[i].data(), phonebook[i].size());
+        }
+        *entryCount = static_cast<DWORD>(phonebook.size());
+        return SUCCESS;
+    }
+
+    DWORD EnumConnections(RASCONNA* table, DWORD* byteCount, DWORD* count) override {
+        enumConnectionByteCounts.push_back(*byteCount);
+        if (enumConnectionsFailure != SUCCESS) return enumConnectionsFailure;
+        if (table[0].dwSize != sizeof(RASCONNA)) return ERROR_INVALID_SIZE;
+        const DWORD needed = static_cast<DWORD>(connections.size() * sizeof(RASCONNA));
+        if (*byteCount < needed) {
+            *byteCount = needed;
+            *count = static_cast<DWORD>(connections.size());
+            return ERROR_BUFFER_TOO_SMALL;
+        }
+        for (std::size_t i = 0; i < connections.size(); ++i) {
+            table[i] = RASCONNA{};
+            table[i].dwSize = sizeof(RASCONNA);
+            table[i].hrasconn = connections[i].handle;
+            std::memcpy(table[i].szEntryName, connections[i].entry.data(), connections[i].entry.size());
+        }
+        *count = static_cast<DWORD>(connections.size());
+        return SUCCESS;
+    }
+
+    DWORD Dial(void* extensions, const char* phonebookPath, RASDIALPARAMSA* params, DWORD notifierType,
+               RASDIALFUNC notifier, HRASCONN* handle) override {
+        dials.push_back({extensions == nullptr, phonebookPath == nullptr, *params, notifierType, notifier, *handle});
+        *handle = nextDialHandle;
+        if (duringDial) duringDial();
+        return dialResult;
+    }
+
+    DWORD HangUp(HRASCONN handle) override {
+        hangUps.push_back(handle);
+        return SUCCESS;
+    }
+};
+
+}  // namespace ras::testing
