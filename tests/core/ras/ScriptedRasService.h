@@ -93,6 +93,7 @@ public:
 
     DWORD HangUp(HRASCONN handle) override {
         hangUps.push_back(handle);
+        std::erase_if(connections, [handle](const ActiveConnectionRecord& c) { return c.handle == handle; });
         return SUCCESS;
     }
 };
