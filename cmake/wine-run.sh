@@ -20,5 +20,12 @@ if [ -z "${DISPLAY:-}" ]; then
     source "$here/xvfb-display.sh"
 fi
 mkdir -p "$WINEPREFIX"
-"$WINESERVER" -p >/dev/null 2>&1 || true
+# Set a new prefix up once, with its output away from the caller's pipes:
+# the services wine starts there outlive this run (the persistent server
+# keeps them) and would hold the test runner's output open.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINE64" wineboot -i </dev/null >/dev/null 2>&1 || true
+    [ -x "$here/../tools/wine-fonts.sh" ] && "$here/../tools/wine-fonts.sh" "$WINEPREFIX" </dev/null >/dev/null 2>&1 || true
+fi
+"$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
 exec "$WINE64" "$exe" "$@"
