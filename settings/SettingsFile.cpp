@@ -1,0 +1,82 @@
+#include "settings/SettingsFile.h"
+
+#include <optional>
+#include <string>
+
+#include "settings/BlankText.h"
+#include "settings/Int32Text.h"
+#include "settings/LineList.h"
+#include "settings/SwallowFailures.h"
+
+namespace settings {
+
+namespace {
+
+// The stored position is selected when it is a valid number; a position
+// outside the list selects nothing. An invalid number changes nothing.
+void LoadEntryPosition(SettingsView& view, const LineList& lines)
+{
+    const std::string value = lines.Value(kEntryKey);
+    if (IsBlank(value)) {
+        return;
+    }
+    if (const std::optional<std::int32_t> position = ParseInt32(value)) {
+        view.SetEntryIndex(*position);
+    }
+}
+
+// The account is always applied; the password, period and pause only when
+// not blank, and then untrimmed. The Enable box ticks only on "1".
+void LoadTextsAndEnableBox(SettingsView& view, const LineList& lines)
+{
+    view.SetAccountText(lines.Value(kAccountKey));
+
+    if (std::string password = lines.Value(kPasswordKey); !IsBlank(password)) {
+        view.SetPasswordText(password);
+    }
+    if (std::string period = lines.Value(kPeriodKey); !IsBlank(period)) {
+        view.SetPeriodText(period);
+    }
+    if (std::string pause = lines.Value(kPauseKey); !IsBlank(pause)) {
+        view.SetPauseText(pause);
+    }
+
+    view.SetEnabledTicked(TrimBlanks(lines.Value(kEnabledKey)) == "1");
+}
+
+}  // namespace
+
+void LoadSettings(SettingsView& view, FileStore& store) noexcept
+{
+    RunSwallowingFailures([&] {
+        const std::string path = store.SettingsPath();
+        if (!store.FileExists(path)) {
+            return;
+        }
+
+        // An unreadable file loads as an empty one.
+        LineList lines;
+        RunSwallowingFailures([&] { lines.ReadFrom(store, path); });
+
+        RunSwallowingFailures([&] { LoadEntryPosition(view, lines); });
+        RunSwallowingFailures([&] { LoadTextsAndEnableBox(view, lines); });
+    });
+}
+
+void SaveSettings(const SettingsView& view, FileStore& store) noexcept
+{
+    RunSwallowingFailures([&] {
+        LineList lines;
+        lines.SetValue(kEntryKey, std::to_string(view.EntryIndex()));
+        lines.SetValue(kAccountKey, view.AccountText());
+        lines.SetValue(kPasswordKey, view.PasswordText());
+        lines.SetValue(kPeriodKey, view.PeriodText());
+        lines.SetValue(kPauseKey, view.PauseText());
+        lines.SetValue(kEnabledKey, view.EnabledTicked() ? "1" : "0");
+
+        // A failed write leaves the old file; the next save tries again.
+        lines.WriteTo(store, store.SettingsPath());
+    });
+}
+
+}  // namespace settings

@@ -1,0 +1,70 @@
+// A file store held in memory, with switches that make its operations
+// fail, for tests of the settings rules.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "settings/FileStore.h"
+
+namespace settings_test {
+
+class MemoryFileStore : public settings::FileStore {
+public:
+    std::string settingsPath = "C:\\Velmora\\dialup.ini";
+    std::map<std::string, std::string> files;
+    std::set<std::string> directories;
+
+    bool pathThrows = false;     // SettingsPath fails
+    bool readFails = false;      // ReadAll cannot open the file
+    bool readThrows = false;     // ReadAll fails with an exception
+    bool replaceFails = false;   // ReplaceAll cannot write
+    int replaceCalls = 0;
+
+    std::string SettingsPath() override
+    {
+        if (pathThrows) {
+            throw std::runtime_error("module path unavailable");
+        }
+        return settingsPath;
+    }
+
+    bool FileExists(const std::string& path) override { return files.count(path) != 0; }
+
+    std::optional<std::string> ReadAll(const std::string& path) override
+    {
+        if (readThrows) {
+            throw std::runtime_error("read failed");
+        }
+        const auto found = files.find(path);
+        if (readFails || found == files.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+
+    bool ReplaceAll(const std::string& path, const std::string& bytes) override
+    {
+        ++replaceCalls;
+        if (replaceFails || directories.count(path) != 0) {
+            return false;
+        }
+        files[path] = bytes;
+        return true;
+    }
+
+    // The settings file's bytes, or nothing when there is no such file.
+    std::optional<std::string> SettingsBytes() const
+    {
+        const auto found = files.find(settingsPath);
+        if (found == files.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+};
+
+}  // namespace settings_test

@@ -1,0 +1,27 @@
+// The settings file's operations on POSIX files, for native tests: the
+// settings file is "dialup.ini" in a given directory.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "settings/FileStore.h"
+
+namespace settings_test {
+
+class PosixFileStore : public settings::FileStore {
+public:
+    explicit PosixFileStore(std::string directory) : directory_(std::move(directory)) {}
+
+    std::string SettingsPath() override { return directory_ + "/dialup.ini"; }
+    bool FileExists(const std::string& path) override;
+    std::optional<std::string> ReadAll(const std::string& path) override;
+    // Writes a fresh file beside the target, syncs it and renames it over
+    // the target; on failure the fresh file is removed.
+    bool ReplaceAll(const std::string& path, const std::string& bytes) override;
+
+private:
+    std::string directory_;
+};
+
+}  // namespace settings_test
