@@ -1,0 +1,153 @@
+#include "ras/sim/SimConfigFile.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "ras/sim/EntryNameMatch.h"
+
+namespace ras::sim {
+namespace {
+
+constexpr std::uint64_t kMaxDelayMs = 3'600'000;
+
+std::string_view Trim(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+std::optional<std::uint64_t> Number(std::string_view text, std::uint64_t max) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || value > max) return std::nullopt;
+    return value;
+}
+
+std::optional<bool> Switch(std::string_view text) {
+    const std::string lower = Lower(text);
+    if (lower == "on" || lower == "yes" || lower == "1" || lower == "true") return true;
+    if (lower == "off" || lower == "no" || lower == "0" || lower == "false") return false;
+    return std::nullopt;
+}
+
+class Parser {
+public:
+    SimConfig Parse(std::string_view text) {
+        std::size_t lineNumber = 0;
+        while (!text.empty()) {
+            const std::size_t end = text.find('\n');
+            const std::string_view line = text.substr(0, end);
+            text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+            ++lineNumber;
+            ParseLine(lineNumber, Trim(line));
+        }
+        return std::move(config_);
+    }
+
+private:
+    void ParseLine(std::size_t number, std::string_view line) {
+        if (line.empty() || line.front() == '#' || line.front() == ';') return;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) return Problem(number, "no '=' in the line");
+        const std::string key = Lower(Trim(line.substr(0, equals)));
+        const std::string_view value = Trim(line.substr(equals + 1));
+
+        if (key == "entry") {
+            if (Name(number, value)) NoteEntry(value);
+        } else if (key == "connected") {
+            if (Name(number, value)) {
+                NoteEntry(value);
+                config_.connected.emplace_back(value);
+            }
+        } else if (key == "fail" || key == "fail_at_call") {
+            // Name:code, split at the last colon: a name may hold colons.
+            const std::size_t colon = value.rfind(':');
+            if (colon == std::string_view::npos) return Problem(number, "expected Name:code");
+            const std::string_view name = Trim(value.substr(0, colon));
+            const auto code = Number(Trim(value.substr(colon + 1)), 0xFFFFFFFF);
+            if (!code || *code == 0) return Problem(number, "the code is not a non-zero number");
+            if (!Name(number, name)) return;
+            NoteEntry(name);
+            const auto error = static_cast<DWORD>(*code);
+            Setup(name) = key == "fail" ? EntrySetup::FailsLater(error) : EntrySetup::FailsAtCall(error);
+        } else if (key == "succeed") {
+            if (Name(number, value)) {
+                NoteEntry(value);
+                const bool early = Setup(value).reportBeforeReturn;
+                Setup(value) = EntrySetup::Connects();
+                Setup(value).reportBeforeReturn = early;
+            }
+        } else if (key == "report_before_return") {
+            if (Name(number, value)) {
+                NoteEntry(value);
+                Setup(value).reportBeforeReturn = true;
+            }
+        } else if (key == "delay_ms") {
+            const auto delay = Number(value, kMaxDelayMs);
+            if (!delay) return Problem(number, "delay_ms takes 0 to 3600000");
+            config_.dialDelay = std::chrono::milliseconds(*delay);
+        } else if (key == "progress" || key == "fresh_address" || key == "log") {
+            const auto on = Switch(value);
+            if (!on) return Problem(number, key + " takes on or off");
+            (key == "progress" ? config_.progress : key == "log" ? config_.log : config_.freshAddress) = *on;
+        } else if (key == "device_type") {
+            config_.deviceType = std::string(value.substr(0, RAS_MaxDeviceType));
+        } else if (key == "device_name") {
+            config_.deviceName = std::string(value.substr(0, RAS_MaxDeviceName));
+        } else {
+            Problem(number, "unknown key \"" + key + "\"");
+        }
+    }
+
+    bool Name(std::size_t number, std::string_view name) {
+        if (name.empty()) Problem(number, "the entry name is empty");
+        else if (name.size() > RAS_MaxEntryName) Problem(number, "the entry name is longer than 256 bytes");
+        else if (name.find('\0') != std::string_view::npos) Problem(number, "the entry name holds a NUL byte");
+        else return true;
+        return false;
+    }
+
+    void NoteEntry(std::string_view name) {
+        const bool known = std::any_of(config_.entries.begin(), config_.entries.end(),
+                                       [&](const std::string& entry) { return SameEntryName(entry, name); });
+        if (!known) config_.entries.emplace_back(name);
+    }
+
+    EntrySetup& Setup(std::string_view name) {
+        for (auto& [entry, setup] : config_.setups)
+            if (SameEntryName(entry, name)) return setup;
+        return config_.setups.emplace_back(std::string(name), EntrySetup{}).second;
+    }
+
+    void Problem(std::size_t number, const std::string& what) {
+        config_.problems.push_back("line " + std::to_string(number) + ": " + what);
+    }
+
+    SimConfig config_;
+};
+
+}  // namespace
+
+SimConfig ParseSimConfig(std::string_view text) { return Parser{}.Parse(text); }
+
+void ApplySimConfig(const SimConfig& config, SimulatedRasService& service) {
+    if (config.dialDelay) service.SetDialDelay(*config.dialDelay);
+    if (config.progress) service.SetProgressStates(*config.progress ? DefaultProgressStates() : std::vector<RASCONNSTATE>{});
+    if (config.freshAddress) service.SetFreshAddress(*config.freshAddress);
+    if (config.deviceType || config.deviceName)
+        service.SetDevice(config.deviceType.value_or(SimulatedRasService::kDefaultDeviceType),
+                          config.deviceName.value_or(SimulatedRasService::kDefaultDeviceName));
+    for (const std::string& entry : config.entries) service.AddEntry(entry);
+    for (const auto& [entry, setup] : config.setups) service.SetEntrySetup(entry, setup);
+    for (const std::string& entry : config.connected) service.ConnectEntry(entry);
+}
+
+}  // namespace ras::sim

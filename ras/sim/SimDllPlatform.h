@@ -1,0 +1,22 @@
+// What the drop-in rasapi32.dll needs from Windows, kept apart from the
+// remote-access declarations (the Windows headers define some of the same
+// error names as macros).
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace ras::sim {
+
+// Writes one line on the process's standard error, "rassim " first.
+void PrintOnStandardError(const std::string& text);
+
+// The text of the configuration file: the file named by the RASSIM_CONFIG
+// environment variable, or "rassim.ini" beside the DLL. Nothing when there
+// is no such file.
+std::optional<std::string> ReadSimConfigText();
+
+// Keeps the DLL loaded to the end of the process.
+void PinThisModule();
+
+}  // namespace ras::sim

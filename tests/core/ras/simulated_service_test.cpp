@@ -1,0 +1,514 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "ras/sim/RasCallText.h"
+#include "ras/sim/SimConfigFile.h"
+#include "ras/sim/SimulatedRasService.h"
+
+namespace ras::sim {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+
+constexpr auto kWait = 5s;  // upper bound of every condition wait
+
+// The dial notifier is a plain function, so what it receives is kept here.
+struct Notified {
+    struct Report {
+        UINT message;
+        RASCONNSTATE state;
+        DWORD error;
+    };
+    std::mutex mutex;
+    std::vector<Report> reports;
+    std::function<void(const Report&)> hook;  // runs inside the notifier
+
+    void Reset() {
+        std::lock_guard lock(mutex);
+        reports.clear();
+        hook = nullptr;
+    }
+    std::vector<Report> Copy() {
+        std::lock_guard lock(mutex);
+        return reports;
+    }
+};
+Notified g_notified;
+
+void RASAPI_CALL Notifier(UINT message, RASCONNSTATE state, DWORD error) {
+    std::function<void(const Notified::Report&)> hook;
+    {
+        std::lock_guard lock(g_notified.mutex);
+        g_notified.reports.push_back({message, state, error});
+        hook = g_notified.hook;
+    }
+    if (hook) hook({message, state, error});
+}
+
+// RASCONN's handle is not naturally aligned (4-byte packing): read it by value.
+HRASCONN HandleOf(const RASCONNA& record) { return record.hrasconn; }
+
+HRASCONN Sentinel() { return reinterpret_cast<HRASCONN>(std::uintptr_t{0xDEAD0}); }
+
+RASDIALPARAMSA Params(const std::string& entry, const std::string& user = "user", const std::string& password = "pw") {
+    RASDIALPARAMSA params{};
+    params.dwSize = kDialParamsSize;
+    std::memcpy(params.szEntryName, entry.data(), entry.size());
+    std::memcpy(params.szUserName, user.data(), user.size());
+    std::memcpy(params.szPassword, password.data(), password.size());
+    std::strcpy(params.szCallbackNumber, "*");
+    std::strcpy(params.szDomain, "*");
+    return params;
+}
+
+class SimulatedServiceTest : public ::testing::Test {
+protected:
+    SimulatedServiceTest() {
+        g_notified.Reset();
+        service.SetDialDelay(5ms);
+    }
+
+    DWORD Dial(const std::string& entry, HRASCONN& handle, RASDIALFUNC notifier = &Notifier) {
+        RASDIALPARAMSA params = Params(entry);
+        return service.Dial(nullptr, nullptr, &params, kNotifierTypeRasDialFunc, notifier, &handle);
+    }
+
+    // The connections listed, from an 11-record table.
+    std::vector<RASCONNA> Listed() {
+        std::vector<RASCONNA> table(11);
+        table[0].dwSize = kConnSize;
+        DWORD bytes = static_cast<DWORD>(table.size() * sizeof(RASCONNA));
+        DWORD count = 0;
+        EXPECT_EQ(service.EnumConnections(table.data(), &bytes, &count), SUCCESS);
+        table.resize(count);
+        return table;
+    }
+
+    bool WaitForReport(HRASCONN handle, RASCONNSTATE state) {
+        return service.WaitForCalls(
+            [&](const std::vector<RasCallRecord>& calls) {
+                return std::any_of(calls.begin(), calls.end(), [&](const RasCallRecord& r) {
+                    return r.kind == RasCallKind::Report && r.handle == handle && r.state == state;
+                });
+            },
+            kWait);
+    }
+
+    std::vector<RasCallRecord> CallsOf(RasCallKind kind) {
+        std::vector<RasCallRecord> found;
+        for (const RasCallRecord& r : service.Calls())
+            if (r.kind == kind) found.push_back(r);
+        return found;
+    }
+
+    SimulatedRasService service;
+};
+
+TEST_F(SimulatedServiceTest, AcceptsOnlyTheOlderRecordSizes) {
+    service.AddEntry("Alpha");
+    const DWORD otherConnSize = kConnSize == 416 ? 412 : 416;
+    struct Case {
+        DWORD entrySize, connSize, dialSize, expected;
+    };
+    for (const Case c : {Case{kEntryNameSize, kConnSize, kDialParamsSize, SUCCESS},
+                         Case{263, otherConnSize, 1051, ERROR_INVALID_SIZE},
+                         Case{532, 0, 1056, ERROR_INVALID_SIZE}, Case{0, 1000, 0, ERROR_INVALID_SIZE}}) {
+        SCOPED_TRACE(c.entrySize);
+        std::vector<RASENTRYNAMEA> entries(4);
+        entries[0].dwSize = c.entrySize;
+        DWORD bytes = 4 * kEntryNameSize, count = 0;
+        EXPECT_EQ(service.EnumEntries(nullptr, nullptr, entries.data(), &bytes, &count), c.expected);
+
+        std::vector<RASCONNA> connections(4);
+        connections[0].dwSize = c.connSize;
+        bytes = 4 * sizeof(RASCONNA);
+        EXPECT_EQ(service.EnumConnections(connections.data(), &bytes, &count), c.expected);
+
+        RASDIALPARAMSA params = Params("Alpha");
+        params.dwSize = c.dialSize;
+        HRASCONN handle = Sentinel();
+        EXPECT_EQ(service.Dial(nullptr, nullptr, &params, 0, &Notifier, &handle), c.expected);
+        if (c.expected == SUCCESS) {
+            EXPECT_NE(handle, Sentinel());
+            EXPECT_EQ(service.HangUp(handle), SUCCESS);
+        } else {
+            EXPECT_EQ(handle, Sentinel()) << "no handle for a record it does not know";
+        }
+    }
+}
+
+TEST_F(SimulatedServiceTest, EntryNamesPassThroughAndATooSmallBufferGetsTheNeededSize) {
+    const std::string longest(256, 'L');
+    const std::string multiByte = "\xB2\xA6\xBA\xC5 ADSL";  // GB2312 bytes
+    const std::string withComma = "a,b";
+    for (const auto& name : {longest, multiByte, withComma}) service.AddEntry(name);
+
+    std::vector<RASENTRYNAMEA> entries(16);
+    entries[0].dwSize = kEntryNameSize;
+    DWORD bytes = 2 * kEntryNameSize, count = 0;
+    EXPECT_EQ(service.EnumEntries(nullptr, nullptr, entries.data(), &bytes, &count), ERROR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(bytes, 3 * kEntryNameSize);
+    EXPECT_EQ(count, 3u);
+
+    bytes = 16 * kEntryNameSize;
+    count = 0;
+    ASSERT_EQ(service.EnumEntries(nullptr, nullptr, entries.data(), &bytes, &count), SUCCESS);
+    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(bytes, 3 * kEntryNameSize);
+    EXPECT_EQ(std::string(entries[0].szEntryName), longest);
+    EXPECT_EQ(std::string(entries[1].szEntryName), multiByte);
+    EXPECT_EQ(std::string(entries[2].szEntryName), withComma);
+    EXPECT_EQ(entries[2].dwSize, kEntryNameSize);
+
+    // The sizing call: no buffer, a byte count of 0.
+    bytes = 0;
+    EXPECT_EQ(service.EnumEntries(nullptr, nullptr, nullptr, &bytes, &count), ERROR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(bytes, 3 * kEntryNameSize);
+
+    EXPECT_THROW(service.AddEntry(std::string(257, 'x')), std::invalid_argument);
+    EXPECT_THROW(service.AddEntry("A,B"), std::invalid_argument) << "same name but for the case of a to z";
+}
+
+TEST_F(SimulatedServiceTest, ConnectionsFillTheirRecordsAndATooSmallBufferGetsTheNeededSize) {
+    const HRASCONN first = service.ConnectEntry("First");
+    const HRASCONN second = service.ConnectEntry("Second");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+
+    std::vector<RASCONNA> table(2);
+    table[0].dwSize = kConnSize;
+    DWORD bytes = kConnSize, count = 0;
+    EXPECT_EQ(service.EnumConnections(table.data(), &bytes, &count), ERROR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(bytes, 2 * kConnSize);
+    EXPECT_EQ(count, 2u);
+
+    const std::vector<RASCONNA> listed = Listed();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(HandleOf(listed[0]), first);
+    EXPECT_EQ(std::string(listed[0].szEntryName), "First");
+    EXPECT_EQ(HandleOf(listed[1]), second);
+    EXPECT_EQ(std::string(listed[1].szDeviceType), SimulatedRasService::kDefaultDeviceType);
+    EXPECT_EQ(std::string(listed[1].szDeviceName), SimulatedRasService::kDefaultDeviceName);
+    EXPECT_EQ(listed[1].dwSize, kConnSize);
+}
+
+TEST_F(SimulatedServiceTest, ListsAConnectionOnlyOnceItsDialHasConnected) {
+    service.AddEntry("Alpha");
+    service.SetDialDelay(100ms);
+    service.SetProgressStates({RASCS_OpenPort});
+    HRASCONN handle = nullptr;
+    ASSERT_EQ(Dial("Alpha", handle), SUCCESS);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_TRUE(Listed().empty());
+
+    ASSERT_TRUE(WaitForReport(handle, RASCS_Connected));
+    const std::vector<RASCONNA> listed = Listed();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(HandleOf(listed[0]), handle);
+
+    const auto reports = g_notified.Copy();
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].message, WM_RASDIALEVENT);
+    EXPECT_EQ(reports[0].state, RASCS_OpenPort);
+    EXPECT_EQ(reports[1].message, WM_RASDIALEVENT);
+    EXPECT_EQ(reports[1].state, RASCS_Connected);
+    EXPECT_EQ(reports[1].error, SUCCESS);
+}
+
+TEST_F(SimulatedServiceTest, ASecondDialWhileTheFirstIsInProgressIsRefused) {
+    service.AddEntry("Alpha");
+    service.SetDialDelay(100ms);
+    HRASCONN first = nullptr;
+    ASSERT_EQ(Dial("Alpha", first), SUCCESS);
+    HRASCONN second = Sentinel();
+    EXPECT_EQ(Dial("ALPHA", second), ERROR_DIAL_ALREADY_IN_PROGRESS);
+    EXPECT_EQ(second, Sentinel()) << "no handle written";
+
+    // Once connected, a dial of the entry hands out the same connection.
+    ASSERT_TRUE(WaitForReport(first, RASCS_Connected));
+    HRASCONN again = nullptr;
+    EXPECT_EQ(Dial("Alpha", again), SUCCESS);
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(Listed().size(), 1u);
+}
+
+TEST_F(SimulatedServiceTest, FailedDialsHandOutAHandleThatMustBeHungUp) {
+    service.AddEntry("Refused", EntrySetup::FailsAtCall(ERROR_AUTHENTICATION_FAILURE));
+    service.AddEntry("NoAnswer", EntrySetup::FailsLater(ERROR_NO_ANSWER));
+    service.AddEntry("Good");
+
+    HRASCONN missing = nullptr;
+    EXPECT_EQ(Dial("Nowhere", missing), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    HRASCONN refused = nullptr;
+    EXPECT_EQ(Dial("Refused", refused), ERROR_AUTHENTICATION_FAILURE);
+    HRASCONN noAnswer = nullptr;
+    EXPECT_EQ(Dial("NoAnswer", noAnswer), SUCCESS);
+    ASSERT_TRUE(WaitForReport(noAnswer, RASCS_Disconnected));
+    HRASCONN good = nullptr;
+    EXPECT_EQ(Dial("Good", good), SUCCESS);
+    ASSERT_TRUE(WaitForReport(good, RASCS_Connected));
+
+    for (const HRASCONN handle : {missing, refused, noAnswer}) EXPECT_NE(handle, nullptr);
+    const auto reports = CallsOf(RasCallKind::Report);
+    ASSERT_EQ(reports.size(), 2u) << "the failures at the call report nothing";
+    EXPECT_EQ(reports[0].handle, noAnswer);
+    EXPECT_EQ(reports[0].error, ERROR_NO_ANSWER);
+    ASSERT_EQ(Listed().size(), 1u);
+    EXPECT_EQ(HandleOf(Listed()[0]), good);
+
+    for (const HRASCONN handle : {missing, refused, noAnswer}) {
+        EXPECT_EQ(service.HangUp(handle), SUCCESS);
+        EXPECT_EQ(service.HangUp(handle), ERROR_INVALID_HANDLE);
+    }
+}
+
+TEST_F(SimulatedServiceTest, TheNotifierMayHangUpFromTheReportThread) {
+    service.AddEntry("NoAnswer", EntrySetup::FailsLater(ERROR_NO_ANSWER));
+    service.SetDialDelay(50ms);
+    std::atomic<HRASCONN> dialled{nullptr};
+    std::atomic<DWORD> hangUpResult{0xFFFF};
+    g_notified.hook = [&](const Notified::Report& report) {
+        if (report.state == RASCS_Disconnected) hangUpResult = service.HangUp(dialled.load());
+    };
+    HRASCONN handle = nullptr;
+    ASSERT_EQ(Dial("NoAnswer", handle), SUCCESS);
+    dialled = handle;
+    ASSERT_TRUE(WaitForReport(handle, RASCS_Disconnected));
+    EXPECT_EQ(hangUpResult.load(), SUCCESS);
+    EXPECT_TRUE(service.Links().empty());
+}
+
+TEST_F(SimulatedServiceTest, CanReportTheEndBeforeRasDialReturns) {
+    EntrySetup setup = EntrySetup::FailsLater(ERROR_AUTHENTICATION_FAILURE);
+    setup.reportBeforeReturn = true;
+    service.AddEntry("Early", setup);
+    HRASCONN handle = nullptr;
+    std::atomic<bool> cellNullInReport{false};
+    g_notified.hook = [&](const Notified::Report&) { cellNullInReport = handle == nullptr; };
+
+    ASSERT_EQ(Dial("Early", handle), SUCCESS);
+    ASSERT_NE(handle, nullptr);
+    const auto reports = g_notified.Copy();
+    ASSERT_EQ(reports.size(), 1u) << "reported before RasDialA returned";
+    EXPECT_EQ(reports[0].state, RASCS_Disconnected);
+    EXPECT_EQ(reports[0].error, ERROR_AUTHENTICATION_FAILURE);
+    EXPECT_TRUE(cellNullInReport) << "the handle is written only after the report";
+    const auto report = CallsOf(RasCallKind::Report).at(0);
+    const auto dial = CallsOf(RasCallKind::Dial).at(0);
+    EXPECT_LT(report.sequence, dial.sequence);
+    EXPECT_EQ(service.HangUp(handle), SUCCESS);
+}
+
+TEST_F(SimulatedServiceTest, HangUpCancelsADialInProgressAndEndsAConnection) {
+    service.AddEntry("Cancelled");
+    service.AddEntry("Kept");
+    service.SetDialDelay(50ms);
+    HRASCONN cancelled = nullptr;
+    ASSERT_EQ(Dial("Cancelled", cancelled), SUCCESS);
+    EXPECT_EQ(service.HangUp(cancelled), SUCCESS);
+
+    // Reports come in order of their due time: once the later dial has
+    // connected, the cancelled one would have reported before it.
+    HRASCONN kept = nullptr;
+    ASSERT_EQ(Dial("Kept", kept), SUCCESS);
+    ASSERT_TRUE(WaitForReport(kept, RASCS_Connected));
+    for (const auto& report : CallsOf(RasCallKind::Report)) EXPECT_NE(report.handle, cancelled);
+    EXPECT_EQ(service.HangUp(cancelled), ERROR_INVALID_HANDLE);
+
+    EXPECT_EQ(service.HangUp(kept), SUCCESS);
+    EXPECT_TRUE(Listed().empty());
+    EXPECT_EQ(service.HangUp(kept), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(service.HangUp(nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(service.HangUp(Sentinel()), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(SimulatedServiceTest, RecordsWhatTheProgramPassed) {
+    service.AddEntry("Alpha");
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    service.SetLogger([&](const std::string& line) {
+        std::lock_guard lock(linesMutex);
+        lines.push_back(line);
+    });
+
+    RASDIALPARAMSA params = Params("Alpha", "bob", "s3cret");
+    HRASCONN handle = nullptr;
+    ASSERT_EQ(service.Dial(nullptr, nullptr, &params, kNotifierTypeRasDialFunc, &Notifier, &handle), SUCCESS);
+    ASSERT_TRUE(WaitForReport(handle, RASCS_Connected));
+    std::vector<RASCONNA> table(3);
+    table[0].dwSize = kConnSize;
+    DWORD bytes = 3 * kConnSize, count = 7;
+    ASSERT_EQ(service.EnumConnections(table.data(), &bytes, &count), SUCCESS);
+    std::vector<RASENTRYNAMEA> entries(1);
+    entries[0].dwSize = kEntryNameSize;
+    DWORD entryBytes = kEntryNameSize, entryCount = 0;
+    ASSERT_EQ(service.EnumEntries(nullptr, "C:\\other.pbk", entries.data(), &entryBytes, &entryCount), SUCCESS);
+    EXPECT_EQ(service.HangUp(handle), SUCCESS);
+
+    const auto calls = service.Calls();
+    ASSERT_EQ(calls.size(), 5u);
+    const RasCallRecord& dial = calls[0];
+    EXPECT_EQ(dial.kind, RasCallKind::Dial);
+    EXPECT_TRUE(dial.extensionsNull);
+    EXPECT_TRUE(dial.phonebookNull);
+    EXPECT_EQ(dial.recordSize, kDialParamsSize);
+    ASSERT_TRUE(dial.params.has_value());
+    EXPECT_EQ(std::memcmp(&*dial.params, &params, sizeof params), 0);
+    EXPECT_EQ(dial.notifierType, kNotifierTypeRasDialFunc);
+    EXPECT_EQ(dial.notifier, &Notifier);
+    EXPECT_EQ(dial.handleIn, nullptr);
+    EXPECT_EQ(dial.handleOut, handle);
+    EXPECT_EQ(dial.result, SUCCESS);
+    EXPECT_LE(dial.calledAt, dial.returnedAt);
+
+    const RasCallRecord& report = calls[1];
+    EXPECT_EQ(report.kind, RasCallKind::Report);
+    EXPECT_EQ(report.state, RASCS_Connected);
+    EXPECT_TRUE(std::regex_match(report.address, std::regex(R"(10\.64\.\d+\.\d+)"))) << report.address;
+
+    const RasCallRecord& enumeration = calls[2];
+    EXPECT_EQ(enumeration.kind, RasCallKind::EnumConnections);
+    EXPECT_EQ(enumeration.recordSize, kConnSize);
+    EXPECT_EQ(enumeration.byteCountIn, 3 * kConnSize);
+    EXPECT_EQ(enumeration.byteCountOut, kConnSize);
+    EXPECT_EQ(enumeration.countIn, 7u);
+    EXPECT_EQ(enumeration.countOut, 1u);
+    EXPECT_THAT(enumeration.handlesOut, ElementsAre(handle));
+
+    EXPECT_FALSE(calls[3].phonebookNull);
+    EXPECT_TRUE(calls[3].reservedNull);
+    EXPECT_THAT(calls[3].namesOut, ElementsAre("Alpha"));
+    EXPECT_EQ(calls[4].kind, RasCallKind::HangUp);
+    EXPECT_EQ(calls[4].handle, handle);
+    EXPECT_EQ(calls[4].entry, "Alpha");
+    for (std::size_t i = 1; i < calls.size(); ++i) EXPECT_GT(calls[i].sequence, calls[i - 1].sequence);
+
+    std::lock_guard lock(linesMutex);
+    ASSERT_EQ(lines.size(), calls.size());
+    for (const auto& line : lines) EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d\d:\d\d:\d\d\.\d{3} .*)"))) << line;
+    EXPECT_THAT(lines[0], ::testing::HasSubstr("entry \"Alpha\", user \"bob\", password 6 bytes"));
+    EXPECT_THAT(lines[0], ::testing::Not(::testing::HasSubstr("s3cret")));
+    EXPECT_THAT(lines[1], ::testing::HasSubstr("address " + report.address));
+}
+
+TEST_F(SimulatedServiceTest, EachConnectionGetsAFreshAddressUnlessSwitchedOff) {
+    service.AddEntry("Alpha");
+    const auto connectOnce = [&] {
+        HRASCONN handle = nullptr;
+        EXPECT_EQ(Dial("Alpha", handle), SUCCESS);
+        EXPECT_TRUE(WaitForReport(handle, RASCS_Connected));
+        const std::string address = service.Links().at(0).address;
+        EXPECT_EQ(service.HangUp(handle), SUCCESS);
+        return address;
+    };
+    const std::string first = connectOnce();
+    const std::string second = connectOnce();
+    EXPECT_NE(first, second);
+    service.SetFreshAddress(false);
+    EXPECT_EQ(connectOnce(), second);
+}
+
+TEST_F(SimulatedServiceTest, WithoutANotifierTheDialIsSynchronous) {
+    service.AddEntry("Good");
+    service.AddEntry("Bad", EntrySetup::FailsLater(ERROR_NO_ANSWER));
+    HRASCONN good = nullptr;
+    EXPECT_EQ(Dial("Good", good, nullptr), SUCCESS);
+    ASSERT_EQ(Listed().size(), 1u);
+    HRASCONN bad = nullptr;
+    EXPECT_EQ(Dial("Bad", bad, nullptr), ERROR_NO_ANSWER);
+    EXPECT_NE(bad, nullptr);
+    EXPECT_EQ(service.HangUp(bad), SUCCESS);
+}
+
+TEST(SimulatedServiceLifetime, DestructionDropsReportsStillDue) {
+    g_notified.Reset();
+    const auto start = std::chrono::steady_clock::now();
+    {
+        SimulatedRasService service;
+        service.AddEntry("Slow");
+        service.SetDialDelay(30s);
+        HRASCONN handle = nullptr;
+        RASDIALPARAMSA params = Params("Slow");
+        ASSERT_EQ(service.Dial(nullptr, nullptr, &params, 0, &Notifier, &handle), SUCCESS);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << "the destructor does not wait for the dial";
+    EXPECT_TRUE(g_notified.Copy().empty());
+}
+
+TEST(SimConfigFile, ParsesEntriesOutcomesAndSettings) {
+    const SimConfig config = ParseSimConfig(
+        "# phonebook\r\n"
+        "entry = Home ADSL\r\n"
+        "connected=Office\n"
+        "fail=Dial:Up:691\n"
+        "fail_at_call=Home ADSL:623\n"
+        "report_before_return=Dial:Up\n"
+        "delay_ms=250\n"
+        "progress=on\n"
+        "fresh_address=off\n"
+        "; comment\n"
+        "\n"
+        "colour=blue\n"
+        "fail=NoCode\n"
+        "delay_ms=-1\n"
+        "entry=\n");
+    EXPECT_THAT(config.entries, ElementsAre("Home ADSL", "Office", "Dial:Up"));
+    EXPECT_THAT(config.connected, ElementsAre("Office"));
+    ASSERT_EQ(config.setups.size(), 2u);
+    EXPECT_EQ(config.setups[0].first, "Dial:Up");
+    EXPECT_EQ(config.setups[0].second.outcome, DialOutcome::FailLater);
+    EXPECT_EQ(config.setups[0].second.error, 691u);
+    EXPECT_TRUE(config.setups[0].second.reportBeforeReturn);
+    EXPECT_EQ(config.setups[1].second.outcome, DialOutcome::FailAtCall);
+    EXPECT_EQ(config.setups[1].second.error, 623u);
+    EXPECT_EQ(config.dialDelay, 250ms);
+    EXPECT_EQ(config.progress, true);
+    EXPECT_EQ(config.freshAddress, false);
+    EXPECT_THAT(config.problems, ElementsAre(::testing::StartsWith("line 12:"), ::testing::StartsWith("line 13:"),
+                                             ::testing::StartsWith("line 14:"), ::testing::StartsWith("line 15:")));
+}
+
+TEST(SimConfigFile, ConfiguresTheService) {
+    g_notified.Reset();
+    SimulatedRasService service;
+    ApplySimConfig(ParseSimConfig("entry=Home\nconnected=Office\nfail=Home:678\ndelay_ms=1\n"), service);
+
+    std::vector<RASENTRYNAMEA> entries(4);
+    entries[0].dwSize = kEntryNameSize;
+    DWORD bytes = 4 * kEntryNameSize, count = 0;
+    ASSERT_EQ(service.EnumEntries(nullptr, nullptr, entries.data(), &bytes, &count), SUCCESS);
+    ASSERT_EQ(count, 2u);
+    EXPECT_EQ(std::string(entries[1].szEntryName), "Office");
+    const auto links = service.Links();
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links[0].entry, "Office");
+    EXPECT_EQ(links[0].stage, LinkStage::Connected);
+
+    RASDIALPARAMSA params = Params("Home");
+    HRASCONN handle = nullptr;
+    ASSERT_EQ(service.Dial(nullptr, nullptr, &params, 0, &Notifier, &handle), SUCCESS);
+    ASSERT_TRUE(service.WaitForCalls(
+        [](const auto& calls) { return std::any_of(calls.begin(), calls.end(), [](const RasCallRecord& r) {
+                                    return r.kind == RasCallKind::Report; }); },
+        kWait));
+    const auto reports = g_notified.Copy();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].state, RASCS_Disconnected);
+    EXPECT_EQ(reports[0].error, ERROR_NO_ANSWER);
+}
+
+}  // namespace
+}  // namespace ras::sim
