@@ -1,0 +1,11 @@
+#include "ui/shell/ApplicationIcon.h"
+
+#include "ui/shell/VelmoraIcon.h"
+
+HICON ApplicationIcon()
+{
+    if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(MAINICON))) {
+        return icon;
+    }
+    return LoadIconW(nullptr, IDI_APPLICATION);
+}

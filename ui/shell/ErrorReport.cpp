@@ -1,0 +1,52 @@
+#include "ui/shell/ErrorReport.h"
+
+#include "ui/shell/ShellFailure.h"
+
+std::wstring MakeErrorReportText(std::wstring_view message)
+{
+    std::wstring text(message);
+    if (!text.empty() && text.back() > L'.') {
+        text += L'.';
+    }
+    return text;
+}
+
+std::wstring FailureMessage(const std::exception& failure)
+{
+    if (const auto* shell = dynamic_cast<const TShellFailure*>(&failure)) {
+        return shell->Message();
+    }
+    const std::string bytes = failure.what();
+    if (bytes.empty()) {
+        return {};
+    }
+    const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) {
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    }
+    return text;
+}
+
+int CallMessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
+{
+    return MessageBoxW(owner, text, caption, type);
+}
+
+void ShowErrorReport(HWND owner, const std::wstring& title, std::wstring_view message, const MessageBoxCall& box)
+{
+    const std::wstring text = MakeErrorReportText(message);
+    box(owner, text.c_str(), title.c_str(), MB_ICONERROR | MB_OK);
+}
+
+void RunReportingFailures(HWND owner, const std::wstring& title, const std::function<void()>& handler,
+                          const MessageBoxCall& box)
+{
+    // The one place where a handler's failure is caught: it is shown, and
+    // the program goes on with its next message.
+    try {
+        handler();
+    } catch (const std::exception& failure) {
+        ShowErrorReport(owner, title, FailureMessage(failure), box);
+    }
+}

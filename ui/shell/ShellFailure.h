@@ -1,0 +1,19 @@
+#pragma once
+// The failure that leaves a handler of the window and reaches the standard
+// error report: a message for the user, in UTF-16.
+
+#include <exception>
+#include <string>
+
+class TShellFailure : public std::exception {
+public:
+    explicit TShellFailure(std::wstring message);
+
+    const std::wstring& Message() const noexcept { return message_; }
+    // The message in UTF-8, for code that only knows std::exception.
+    const char* what() const noexcept override { return utf8_.c_str(); }
+
+private:
+    std::wstring message_;
+    std::string utf8_;
+};

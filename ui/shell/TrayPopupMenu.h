@@ -1,0 +1,30 @@
+#pragma once
+// The tray icon's menu: "显示主窗口(&S)" (N1) and "退出系统(&E)" (E1).
+
+#include <windows.h>
+
+enum class TTrayMenuCommand : UINT {
+    None = 0,            // closed without a choice
+    ShowMainWindow = 1,  // N1
+    Exit = 2,            // E1
+};
+
+class TTrayPopupMenu {
+public:
+    TTrayPopupMenu();  // throws TShellFailure when the menu cannot be made
+    ~TTrayPopupMenu();
+
+    TTrayPopupMenu(const TTrayPopupMenu&) = delete;
+    TTrayPopupMenu& operator=(const TTrayPopupMenu&) = delete;
+
+    // Opens the menu with its top-left corner at the screen point (x, y),
+    // either mouse button choosing, and returns the item chosen once the
+    // menu has closed. owner should be in the foreground already, so that
+    // a click elsewhere closes the menu.
+    TTrayMenuCommand TrackAt(HWND owner, int x, int y) const;
+
+    HMENU Handle() const noexcept { return menu_; }
+
+private:
+    HMENU menu_;
+};

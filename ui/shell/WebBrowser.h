@@ -1,0 +1,48 @@
+#pragma once
+// The update tab's embedded browser: the platform's WebBrowser control
+// hosted in a child area of a window of ours, driven through IWebBrowser2.
+// Needs the component object model in single-threaded apartment mode on
+// the calling thread.
+
+#include "ui/shell/BrowserSite.h"
+#include "ui/shell/ComPtr.h"
+
+#include <exdisp.h>
+
+#include <string>
+
+class TWebBrowser {
+public:
+    // Creates the control in parent at bounds (parent's client coordinates)
+    // and activates it in place. Throws TShellFailure when the control
+    // cannot be created or activated.
+    TWebBrowser(HWND parent, const RECT& bounds);
+    ~TWebBrowser();
+
+    TWebBrowser(const TWebBrowser&) = delete;
+    TWebBrowser& operator=(const TWebBrowser&) = delete;
+
+    // Starts loading address in the background. Returns the control's
+    // success code; a failure code is thrown as TShellFailure.
+    HRESULT Navigate(const std::wstring& address);
+
+    // Reloads the page shown. Same result and failure as Navigate.
+    HRESULT Refresh();
+
+    // Moves the control within its parent.
+    void SetBounds(const RECT& bounds);
+
+    // Lets the control see keyboard messages before they are dispatched
+    // (Tab, arrows, accelerators of the page). True when it used the message.
+    bool PreTranslateMessage(MSG& message);
+
+    IWebBrowser2* Browser() const noexcept { return browser_.Get(); }
+
+private:
+    ComPtr<TBrowserSite> site_;
+    ComPtr<IOleObject> object_;
+    ComPtr<IWebBrowser2> browser_;
+};
+
+// The message of a failed COM call: "<what>: <system text> (0x8xxxxxxx)".
+std::wstring ComFailureMessage(const wchar_t* what, HRESULT result);
