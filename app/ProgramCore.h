@@ -1,0 +1,31 @@
+// The program's subsystems behind the main window: the remote-access
+// binding, connection control, the settings file store and the window's
+// actions over them. Kept apart from the Windows headers, whose error-code
+// macros clash with the remote-access declarations.
+#pragma once
+
+#include <memory>
+
+#include "scheduler/MessagePump.h"
+#include "ui/DialUpActions.h"
+
+namespace app {
+
+class ProgramCore {
+public:
+    // Binds the remote-access service and sets the dial-progress callback's
+    // target; the process-wide text table must exist.
+    explicit ProgramCore(scheduler::MessagePump& pump);
+    // Clears the callback's target.
+    ~ProgramCore();
+    ProgramCore(const ProgramCore&) = delete;
+    ProgramCore& operator=(const ProgramCore&) = delete;
+
+    ui::DialUpActions& Actions();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace app

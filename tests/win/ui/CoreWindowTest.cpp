@@ -1,0 +1,117 @@
+// The window over the real entry list, settings file and scheduler, with a
+// simulated remote-access service and a settings file in a temporary
+// directory.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "SimulatedCore.h"
+#include "TempDirectory.h"
+#include "ui/DialUpUnit.h"
+
+namespace {
+
+std::optional<std::string> ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class CoreWindowTest : public ::testing::Test {
+protected:
+    CoreWindowTest() : core(directory.Path()) {}
+
+    std::unique_ptr<ui::TDialUpFrm> MakeWindow()
+    {
+        ui::DialUpHooks hooks;
+        hooks.ReportFailure = [](const std::exception& failure) { ADD_FAILURE() << failure.what(); };
+        return std::make_unique<ui::TDialUpFrm>(core.Actions(), std::move(hooks));
+    }
+
+    TempDirectory directory;
+    SimulatedCore core;
+    const std::string gbkName = "\xB2\xE2\xCA\xD4\xC1\xAC\xBD\xD3";  // 测试连接 in GBK
+};
+
+TEST_F(CoreWindowTest, WithoutASettingsFileNothingIsLoadedOrWritten)
+{
+    core.AddEntry("ADSL");
+    auto window = MakeWindow();
+    EXPECT_EQ(window->EntryItemCount(), 1u);
+    EXPECT_EQ(window->EntryIndex(), -1);
+    EXPECT_EQ(window->PeriodText(), "0");
+    EXPECT_EQ(window->PauseText(), "5");
+    EXPECT_FALSE(window->EnabledTicked());
+    EXPECT_FALSE(window->Timer1Running());
+    EXPECT_EQ(window->Label1Text(), L"");
+    EXPECT_FALSE(ReadFile(core.SettingsPath()).has_value());
+
+    window.reset();  // the end of the run writes the settings
+    EXPECT_EQ(ReadFile(core.SettingsPath()), std::optional<std::string>("dialertext=-1\r\ndialtime=0\r\n"
+                                                                         "dialwainttime=5\r\nstart=0\r\n"));
+}
+
+TEST_F(CoreWindowTest, StoredSettingsFillTheWidgetsAndStartOneStartsTheTimerAndRewritesTheFile)
+{
+    core.AddEntry("ADSL");
+    core.AddEntry(gbkName);
+    WriteFile(core.SettingsPath(), "START=1\r\nnoise=x\r\ndialertext=1\r\ndialuser=alice\r\ndialpwd=s=cret\r\n"
+                                   "dialtime=180\r\ndialwainttime=abc\r\n");
+    auto window = MakeWindow();
+    EXPECT_EQ(window->EntryIndex(), 1);
+    EXPECT_EQ(window->EntryText(), gbkName);
+    EXPECT_EQ(window->AccountText(), "alice");
+    EXPECT_EQ(window->PasswordText(), "s=cret");
+    EXPECT_EQ(window->PeriodText(), "180");
+    EXPECT_EQ(window->PeriodValue(), 180);
+    EXPECT_EQ(window->PauseText(), "abc");  // placed as stored, reads as 0
+    EXPECT_EQ(window->PauseValue(), 0);
+    EXPECT_TRUE(window->EnabledTicked());
+    EXPECT_TRUE(window->Timer1Running());
+    EXPECT_EQ(window->Label1Text(), L"0");
+    EXPECT_FALSE(window->Shown());
+    // Written again by the Enable box's handler, before any showing.
+    EXPECT_EQ(ReadFile(core.SettingsPath()),
+              std::optional<std::string>("dialertext=1\r\ndialuser=alice\r\ndialpwd=s=cret\r\ndialtime=180\r\n"
+                                         "dialwainttime=abc\r\nstart=1\r\n"));
+}
+
+TEST_F(CoreWindowTest, UntickingTheBoxStopsTheTimerAndSavesTheState)
+{
+    core.AddEntry("ADSL");
+    WriteFile(core.SettingsPath(), "dialertext=0\r\nstart=1\r\n");
+    auto window = MakeWindow();
+    ASSERT_TRUE(window->Timer1Running());
+    SendMessageW(window->EnableBox(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(window->Timer1Running());
+    EXPECT_EQ(window->Label1Text(), L"0");
+    const auto saved = ReadFile(core.SettingsPath());
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_NE(saved->find("start=0\r\n"), std::string::npos);
+}
+
+TEST_F(CoreWindowTest, ATickCountsAndShowsTheCount)
+{
+    core.AddEntry("ADSL");
+    auto window = MakeWindow();
+    SendMessageW(window->EnableBox(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(window->Timer1Running());
+    SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    EXPECT_EQ(window->Label1Text(), L"2");
+    EXPECT_EQ(window->TickCount(), 2);
+    EXPECT_TRUE(window->Timer1Running());
+}
+
+}  // namespace

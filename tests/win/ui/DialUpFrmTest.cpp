@@ -1,0 +1,497 @@
+#include "ui/DialUpUnit.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "FakeDialUpActions.h"
+#include "ui/AnsiText.h"
+
+namespace {
+
+class DialUpFrmTest : public ::testing::Test {
+protected:
+    void Create(ui::DialUpHooks hooks = {})
+    {
+        hooks.ReportFailure = [this](const std::exception& failure) { reports.push_back(failure.what()); };
+        window = std::make_unique<ui::TDialUpFrm>(actions, std::move(hooks));
+        window->Beep = [this] { ++beeps; };
+    }
+
+    // Shows the window and gives it the focus, as the user would see it.
+    void ShowAndFocus(HWND control)
+    {
+        ShowWindow(window->Handle(), SW_SHOW);
+        SetForegroundWindow(window->Handle());
+        window->SetCurrentPage(0);
+        SetFocus(control);
+    }
+
+    void Type(HWND control, const std::wstring& keys)
+    {
+        for (wchar_t key : keys)
+            SendMessageW(control, WM_CHAR, key, 1);
+    }
+
+    static std::wstring Text(HWND control)
+    {
+        wchar_t buffer[256] = {};
+        GetWindowTextW(control, buffer, 256);
+        return buffer;
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    FakeDialUpActions actions;
+    std::unique_ptr<ui::TDialUpFrm> window;
+    std::vector<std::string> reports;
+    int beeps = 0;
+};
+
+TEST_F(DialUpFrmTest, FirstStartShowsTheUpdateTabAndTheInitialValues)
+{
+    std::vector<std::string> order;
+    ui::DialUpHooks hooks;
+    hooks.NavigateUpdatePage = [&](HWND host) {
+        EXPECT_NE(host, nullptr);
+        order.push_back("navigate");
+    };
+    Create(std::move(hooks));
+
+    EXPECT_EQ(window->CurrentPage(), 1);
+    // The window is hidden, so the pages' own visibility marks tell.
+    EXPECT_FALSE(GetWindowLongW(window->TabSheet1, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongW(window->TabSheet10, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(window->EntryIndex(), -1);
+    EXPECT_EQ(window->EntryText(), "");
+    EXPECT_EQ(window->AccountText(), "");
+    EXPECT_EQ(window->PasswordText(), "");
+    EXPECT_EQ(window->PeriodText(), "0");
+    EXPECT_EQ(window->PauseText(), "5");
+    EXPECT_EQ(window->PeriodValue(), 0);
+    EXPECT_EQ(window->PauseValue(), 5);
+    EXPECT_FALSE(window->EnabledTicked());
+    EXPECT_FALSE(window->Timer1Running());
+    EXPECT_EQ(window->Label1Text(), L"");
+    EXPECT_EQ(window->ElapsedSeconds(), 0);
+    EXPECT_EQ(window->TickCount(), 0);
+    ASSERT_NE(window->Styler(), nullptr);
+    EXPECT_TRUE(window->Styler()->Active());
+    EXPECT_FALSE(IsWindowVisible(window->Handle()));
+    EXPECT_EQ(order, (std::vector<std::string>{"navigate"}));
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load"}));
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(DialUpFrmTest, TheWindowHasAFixedBorderAndNoMaximiseButton)
+{
+    Create();
+    const LONG style = GetWindowLongW(window->Handle(), GWL_STYLE);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    RECT client;
+    GetClientRect(window->Handle(), &client);
+    EXPECT_EQ(client.right - client.left, 510);
+    EXPECT_EQ(client.bottom - client.top, 427);
+    RECT frame;
+    GetWindowRect(window->Handle(), &frame);
+    EXPECT_EQ(frame.left, 282);
+    EXPECT_EQ(frame.top, 152);
+    EXPECT_EQ(window->Caption(), L"Velmora V2.0.10");
+}
+
+TEST_F(DialUpFrmTest, WidgetsHaveTheirDesignedTextsAndPlaces)
+{
+    Create();
+    EXPECT_EQ(Text(window->CheckBox1), L"启用");
+    EXPECT_EQ(Text(window->SpeedButton43), L"刷新(&R)");
+    EXPECT_EQ(Text(window->Label68), L"重复拨号时间 ");
+    EXPECT_EQ(SendMessageW(window->edtDialPWD, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    const LONG comboStyle = GetWindowLongW(window->edtDialer, GWL_STYLE);
+    EXPECT_EQ(comboStyle & 0x3, CBS_DROPDOWNLIST);
+    EXPECT_EQ(SendMessageW(window->edtDialer, CB_GETITEMHEIGHT, 0, 0), 12);
+
+    wchar_t tab[32] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = tab;
+    item.cchTextMax = 32;
+    SendMessageW(window->RzPageControl1, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(tab, L"参数设置");
+    SendMessageW(window->RzPageControl1, TCM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(tab, L"官方更新");
+
+    // The status bar: a 450-pixel credit panel and a 50-pixel empty one.
+    int edges[2] = {};
+    EXPECT_EQ(SendMessageW(window->StatusBar1, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
+    EXPECT_EQ(edges[0], 450);
+    EXPECT_EQ(edges[1] - edges[0], 50);
+
+    // The browser's place on the update tab, below the refresh strip.
+    RECT browser;
+    GetWindowRect(window->WebBrowser2, &browser);
+    MapWindowPoints(nullptr, window->TabSheet10, reinterpret_cast<POINT*>(&browser), 2);
+    EXPECT_EQ(browser.left, 0);
+    EXPECT_EQ(browser.top, 23);
+    EXPECT_EQ(browser.right - browser.left, 510);
+    EXPECT_EQ(browser.bottom - browser.top, 385);
+
+    // A lone CR in a label's text shows as a line break.
+    EXPECT_NE(Text(window->Label4).find(L"\r\n"), std::wstring::npos);
+}
+
+TEST_F(DialUpFrmTest, EntryItemsKeepTheirExactBytes)
+{
+    const std::string gbkName = "\xB2\xE2\xCA\xD4\xC1\xAC\xBD\xD3";  // 测试连接 in GBK
+    actions.items = {"ADSL", gbkName, "VPN,office"};
+    Create();
+    ASSERT_EQ(window->EntryItemCount(), 3u);
+    EXPECT_EQ(SendMessageW(window->edtDialer, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(window->EntryIndex(), -1);
+
+    window->SetEntryIndex(1);
+    EXPECT_EQ(window->EntryIndex(), 1);
+    EXPECT_EQ(window->EntryText(), gbkName);
+    window->SetEntryIndex(2);
+    EXPECT_EQ(window->EntryText(), "VPN,office");
+
+    for (int outside : {3, -1, -5, 1000}) {
+        window->SetEntryIndex(1);
+        window->SetEntryIndex(outside);
+        EXPECT_EQ(window->EntryIndex(), -1) << outside;
+        EXPECT_EQ(window->EntryText(), "") << outside;
+    }
+}
+
+TEST_F(DialUpFrmTest, FillEntryBoxReplacesTheItems)
+{
+    actions.items = {"A", "B"};
+    Create();
+    actions.items = {};
+    window->FillEntryBox();
+    EXPECT_EQ(window->EntryItemCount(), 0u);
+    EXPECT_EQ(SendMessageW(window->edtDialer, CB_GETCOUNT, 0, 0), 0);
+}
+
+TEST_F(DialUpFrmTest, AccountAndPasswordCrossAsAnsiBytes)
+{
+    Create();
+    window->SetAccountText("user@isp");
+    window->SetPasswordText("p=ss word");
+    EXPECT_EQ(window->AccountText(), "user@isp");
+    EXPECT_EQ(window->PasswordText(), "p=ss word");
+    EXPECT_EQ(Text(window->edtDialUser), L"user@isp");
+}
+
+TEST_F(DialUpFrmTest, TypingARefusedKeyBeepsAndChangesNothing)
+{
+    Create();
+    HWND edit = window->PeriodEdit().Edit();
+    Type(edit, L"a");
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(window->PeriodText(), "0");
+    Type(edit, L"\r");
+    EXPECT_EQ(beeps, 2);
+    EXPECT_EQ(window->PeriodText(), "0");
+}
+
+struct LeaveCase {
+    const wchar_t* typed;
+    const char* afterLeaving;
+};
+
+class SpinEditLeaveTest : public DialUpFrmTest, public ::testing::WithParamInterface<LeaveCase> {};
+
+TEST_P(SpinEditLeaveTest, LeavingTheFieldHoldsTheValueWithinItsLimits)
+{
+    Create();
+    HWND edit = window->PeriodEdit().Edit();
+    ShowAndFocus(edit);
+    ASSERT_EQ(GetFocus(), edit);
+    SetWindowTextW(edit, L"");
+    Type(edit, GetParam().typed);
+    EXPECT_EQ(beeps, 0);
+    EXPECT_EQ(window->PeriodText(), ui::AnsiFromWide(GetParam().typed));
+    SetFocus(window->EnableBox());
+    EXPECT_EQ(window->PeriodText(), GetParam().afterLeaving);
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, SpinEditLeaveTest,
+                         ::testing::Values(LeaveCase{L"-7", "0"}, LeaveCase{L"20000000", "10000000"},
+                                           LeaveCase{L"180", "180"}, LeaveCase{L"10000000", "10000000"},
+                                           LeaveCase{L"-", "-"}));
+
+TEST_F(DialUpFrmTest, TextPlacedFromCodeStaysUntilSteppedOrLeft)
+{
+    Create();
+    window->SetPeriodText("abc");
+    EXPECT_EQ(window->PeriodText(), "abc");
+    EXPECT_EQ(window->PeriodValue(), 0);
+    window->SetPauseText("20000000");
+    EXPECT_EQ(window->PauseText(), "20000000");
+    EXPECT_EQ(window->PauseValue(), 20000000);
+
+    SendMessageW(window->PeriodEdit().Edit(), WM_KEYDOWN, VK_UP, 1);
+    EXPECT_EQ(window->PeriodText(), "1");
+    SendMessageW(window->PauseEdit().Edit(), WM_KEYDOWN, VK_UP, 1);
+    EXPECT_EQ(window->PauseText(), "10000000");
+}
+
+TEST_F(DialUpFrmTest, ArrowKeysAndButtonsStepByOneWithinTheLimits)
+{
+    Create();
+    HWND pause = window->PauseEdit().Edit();
+    window->SetPauseText("0");
+    SendMessageW(pause, WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_EQ(window->PauseText(), "0");
+    SendMessageW(pause, WM_KEYDOWN, VK_UP, 1);
+    SendMessageW(pause, WM_KEYDOWN, VK_UP, 1);
+    EXPECT_EQ(window->PauseText(), "2");
+    SendMessageW(pause, WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_EQ(window->PauseText(), "1");
+
+    // The buttons report a press through UDN_DELTAPOS to the window.
+    NMUPDOWN press{};
+    press.hdr.hwndFrom = window->PauseEdit().Buttons();
+    press.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(press.hdr.hwndFrom));
+    press.hdr.code = UDN_DELTAPOS;
+    press.iDelta = 1;
+    EXPECT_EQ(SendMessageW(window->Handle(), WM_NOTIFY, press.hdr.idFrom, reinterpret_cast<LPARAM>(&press)), TRUE);
+    EXPECT_EQ(window->PauseText(), "2");
+    press.iDelta = -1;
+    window->SetPauseText("0");
+    SendMessageW(window->Handle(), WM_NOTIFY, press.hdr.idFrom, reinterpret_cast<LPARAM>(&press));
+    EXPECT_EQ(window->PauseText(), "0");
+    EXPECT_EQ(window->PeriodText(), "0");  // the other spin edit is untouched
+}
+
+TEST_F(DialUpFrmTest, TabGoesFromThePeriodToTheEnableBoxAndThenToThePause)
+{
+    Create();
+    HWND period = window->PeriodEdit().Edit();
+    HWND pause = window->PauseEdit().Edit();
+    ShowAndFocus(period);
+    EXPECT_EQ(GetNextDlgTabItem(window->Handle(), period, FALSE), window->EnableBox());
+    EXPECT_EQ(GetNextDlgTabItem(window->Handle(), window->EnableBox(), FALSE), pause);
+    EXPECT_EQ(GetNextDlgTabItem(window->Handle(), window->EntryBox(), FALSE), window->AccountBox());
+    EXPECT_EQ(GetNextDlgTabItem(window->Handle(), window->AccountBox(), FALSE), window->PasswordBox());
+    EXPECT_EQ(GetNextDlgTabItem(window->Handle(), window->PasswordBox(), FALSE), period);
+
+    // The keyboard path the message loops take.
+    ASSERT_EQ(GetFocus(), period);
+    MSG tab{period, WM_KEYDOWN, VK_TAB, 1, 0, {}};
+    EXPECT_TRUE(IsDialogMessageW(window->Handle(), &tab));
+    EXPECT_EQ(GetFocus(), window->EnableBox());
+    tab.hwnd = window->EnableBox();
+    EXPECT_TRUE(IsDialogMessageW(window->Handle(), &tab));
+    EXPECT_EQ(GetFocus(), pause);
+}
+
+TEST_F(DialUpFrmTest, AUserClickTogglesTheBoxAndThenRunsItsHandler)
+{
+    Create();
+    actions.calls.clear();
+    SendMessageW(window->EnableBox(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(window->EnabledTicked());
+    EXPECT_EQ(actions.tickedSeenByClick, (std::vector<bool>{true}));
+    SendMessageW(window->EnableBox(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(window->EnabledTicked());
+    EXPECT_EQ(actions.tickedSeenByClick, (std::vector<bool>{true, false}));
+}
+
+TEST_F(DialUpFrmTest, SettingTheBoxFromCodeRunsItsHandlerOnlyOnAChange)
+{
+    Create();
+    window->SetEnabledTicked(false);
+    EXPECT_EQ(actions.Count("click"), 0);
+    window->SetEnabledTicked(true);
+    EXPECT_EQ(actions.tickedSeenByClick, (std::vector<bool>{true}));
+    window->SetEnabledTicked(true);
+    EXPECT_EQ(actions.Count("click"), 1);
+    window->SetEnabledTicked(false);
+    EXPECT_EQ(actions.tickedSeenByClick, (std::vector<bool>{true, false}));
+}
+
+TEST_F(DialUpFrmTest, Timer1RunsOnlyWhenStartedAndTicksIntoTheTickHandler)
+{
+    Create();
+    EXPECT_FALSE(window->Timer1Running());
+    window->SetTimerRunning(true);
+    EXPECT_TRUE(window->Timer1Running());
+    window->SetTimerRunning(true);
+    EXPECT_TRUE(window->Timer1Running());
+    SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    EXPECT_EQ(actions.Count("tick"), 1);
+    SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id() + 1, 0);  // not Timer1
+    EXPECT_EQ(actions.Count("tick"), 1);
+    window->SetTimerRunning(false);
+    EXPECT_FALSE(window->Timer1Running());
+
+    // A real tick arrives about a second after the start.
+    window->SetTimerRunning(true);
+    const ULONGLONG start = GetTickCount64();
+    while (actions.Count("tick") < 2 && GetTickCount64() - start < 3000) {
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        else
+            Sleep(10);
+    }
+    EXPECT_EQ(actions.Count("tick"), 2);
+    EXPECT_GE(GetTickCount64() - start, 900u);
+}
+
+TEST_F(DialUpFrmTest, CounterTextGoesToLabel1)
+{
+    Create();
+    window->SetCounterText("12");
+    EXPECT_EQ(window->Label1Text(), L"12");
+}
+
+TEST_F(DialUpFrmTest, LinkButtonAndMenuReachTheirHooks)
+{
+    std::vector<std::string> calls;
+    ui::DialUpHooks hooks;
+    hooks.OpenHomePage = [&] { calls.push_back("home"); };
+    hooks.RefreshUpdatePage = [&] { calls.push_back("refresh"); };
+    hooks.N1Click = [&] { calls.push_back("N1"); };
+    hooks.E1Click = [&] { calls.push_back("E1"); };
+    hooks.WMTrayIcon = [&](WPARAM id, LPARAM mouse) {
+        calls.push_back("tray " + std::to_string(id) + " " + std::to_string(mouse));
+    };
+    Create(std::move(hooks));
+
+    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window->Label4), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(window->Label4));
+    SendMessageW(window->SpeedButton43, BM_CLICK, 0, 0);
+    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(window->N1, 0), 0);
+    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(window->E1, 0), 0);
+    SendMessageW(window->Handle(), 1035, 34953, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(calls, (std::vector<std::string>{"home", "refresh", "N1", "E1", "tray 34953 515"}));
+
+    EXPECT_EQ(GetMenuItemCount(window->PopupMenuHandle()), 2);
+    wchar_t caption[32] = {};
+    GetMenuStringW(window->PopupMenuHandle(), 0, caption, 32, MF_BYPOSITION);
+    EXPECT_STREQ(caption, L"显示主窗口(&S)");
+    GetMenuStringW(window->PopupMenuHandle(), 1, caption, 32, MF_BYPOSITION);
+    EXPECT_STREQ(caption, L"退出系统(&E)");
+}
+
+TEST_F(DialUpFrmTest, TheHandOverThePromotionLabel)
+{
+    Create();
+    EXPECT_EQ(SendMessageW(window->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window->Label4),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              TRUE);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+}
+
+TEST_F(DialUpFrmTest, ClosingTheShownWindowOnlySetsTheModalResult)
+{
+    Create();
+    window->ShowForModal();
+    SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(window->ModalResult, ui::mrCancel);
+    EXPECT_TRUE(IsWindow(window->Handle()));
+    window->HideAfterModal();
+    EXPECT_FALSE(window->Shown());
+
+    // Outside a showing a close request ends the application.
+    SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_TRUE(IsWindow(window->Handle()));
+}
+
+TEST_F(DialUpFrmTest, TheEndOfTheSessionWritesTheSettingsAtOnceAndEndsTheApplication)
+{
+    Create();
+    EXPECT_EQ(SendMessageW(window->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(actions.Count("save"), 0);
+    SendMessageW(window->Handle(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(actions.Count("save"), 0);
+    SendMessageW(window->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(actions.Count("save"), 1);
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(DialUpFrmTest, DestructionRemovesTheTrayIconAndThenSavesTheSettings)
+{
+    std::vector<std::string> order;
+    ui::DialUpHooks hooks;
+    hooks.RemoveTrayIcon = [&] { order.push_back("remove"); };
+    Create(std::move(hooks));
+    window->SetAccountText("kept");
+    HWND handle = window->Handle();
+    window.reset();
+    ASSERT_FALSE(IsWindow(handle));
+    EXPECT_EQ(order, (std::vector<std::string>{"remove"}));
+    EXPECT_EQ(actions.calls.back(), "save");
+    EXPECT_EQ(actions.savedAccounts.back(), "kept");  // the widgets still existed
+}
+
+TEST_F(DialUpFrmTest, AFailureInCreationIsReportedAndSkipsTheRestOfIt)
+{
+    ui::DialUpHooks hooks;
+    hooks.NavigateUpdatePage = [](HWND) { throw std::runtime_error("navigation failed"); };
+    actions.items = {"A"};
+    Create(std::move(hooks));
+    EXPECT_EQ(reports, (std::vector<std::string>{"navigation failed"}));
+    EXPECT_EQ(window->Label1Text(), L"Label1");
+    EXPECT_EQ(window->EntryItemCount(), 0u);
+    EXPECT_TRUE(actions.calls.empty());
+    EXPECT_EQ(window->CurrentPage(), 1);
+}
+
+TEST_F(DialUpFrmTest, AFailureInAHandlerIsReportedAndTheWindowGoesOn)
+{
+    ui::DialUpHooks hooks;
+    hooks.RefreshUpdatePage = [] { throw std::runtime_error("refresh failed"); };
+    Create(std::move(hooks));
+    SendMessageW(window->SpeedButton43, BM_CLICK, 0, 0);
+    EXPECT_EQ(reports, (std::vector<std::string>{"refresh failed"}));
+    window->SetCounterText("3");
+    EXPECT_EQ(window->Label1Text(), L"3");
+}
+
+TEST_F(DialUpFrmTest, TheTaskbarMessageAddsTheIconAgain)
+{
+    int readded = 0;
+    ui::DialUpHooks hooks;
+    hooks.TaskbarRecreated = [&] { ++readded; };
+    Create(std::move(hooks));
+    ASSERT_NE(window->TaskbarMessage, 0u);
+    SendMessageW(window->Handle(), window->TaskbarMessage, 0, 0);
+    EXPECT_EQ(readded, 1);
+    SendMessageW(window->Handle(), WM_NULL, 0, 0);
+    EXPECT_EQ(readded, 1);
+}
+
+TEST_F(DialUpFrmTest, SwitchingTabsShowsOnePageAtATime)
+{
+    Create();
+    ShowWindow(window->Handle(), SW_SHOW);
+    window->SetCurrentPage(0);
+    EXPECT_TRUE(IsWindowVisible(window->TabSheet1));
+    EXPECT_FALSE(IsWindowVisible(window->TabSheet10));
+    // The user picks the update tab.
+    SendMessageW(window->RzPageControl1, TCM_SETCURSEL, 1, 0);
+    NMHDR change{window->RzPageControl1, static_cast<UINT_PTR>(GetDlgCtrlID(window->RzPageControl1)),
+                 static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(window->Handle(), WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+    EXPECT_FALSE(IsWindowVisible(window->TabSheet1));
+    EXPECT_TRUE(IsWindowVisible(window->TabSheet10));
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// Window actions that record what the window asks of them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ui/DialUpActions.h"
+
+struct FakeDialUpActions final : ui::DialUpActions {
+    std::vector<std::string> items;
+    std::vector<std::string> calls;                  // in order: "items", "load", "save", "tick", "click"
+    std::vector<bool> tickedSeenByClick;             // the box's state as each click handler saw it
+    std::vector<std::string> savedAccounts;
+
+    std::vector<std::string> EntryItems() override
+    {
+        calls.push_back("items");
+        return items;
+    }
+    void LoadSettings(settings::SettingsView&) override { calls.push_back("load"); }
+    void SaveSettings(const settings::SettingsView& view) override
+    {
+        calls.push_back("save");
+        savedAccounts.push_back(view.AccountText());
+    }
+    void Timer1Timer(scheduler::RedialWindow&) override { calls.push_back("tick"); }
+    void CheckBox1Click(scheduler::RedialWindow& window) override
+    {
+        calls.push_back("click");
+        tickedSeenByClick.push_back(window.EnabledTicked());
+    }
+
+    int Count(const std::string& what) const
+    {
+        int n = 0;
+        for (const auto& call : calls)
+            n += call == what;
+        return n;
+    }
+};

@@ -1,0 +1,24 @@
+// The window's real actions over a simulated remote-access service, a
+// settings file in a given directory, an empty text table and a pump that
+// only counts its slices. No Windows header here: the remote-access
+// declarations and the platform's error-code macros do not mix.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ui/DialUpActions.h"
+
+class SimulatedCore {
+public:
+    explicit SimulatedCore(const std::string& directory);
+    ~SimulatedCore();
+
+    void AddEntry(const std::string& name);
+    std::string SettingsPath() const;
+    ui::DialUpActions& Actions();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};

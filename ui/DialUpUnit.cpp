@@ -1,0 +1,698 @@
+#include "ui/DialUpUnit.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <stdexcept>
+
+#include "ui/AnsiText.h"
+#include "ui/SettingsTabTexts.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"VelmoraDialUpFrm";
+
+constexpr COLORREF kFormColour = 15986411;  // #EBEEF3
+constexpr COLORREF kTeal = RGB(0, 128, 128);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kNavy = RGB(0, 0, 128);
+
+constexpr int kClientWidth = 510;
+constexpr int kClientHeight = 427;
+constexpr int kLeft = 282;
+constexpr int kTop = 152;
+constexpr int kTabRowHeight = 19;
+constexpr int kEntryItemHeight = 12;
+constexpr int kEntryBoxFieldHeight = 14;  // with its frame, a 20-pixel box
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+// Control identifiers. 1 and 2 are left alone: the dialog manager sends
+// them for Enter and Esc.
+enum ControlId : int {
+    kRzPageControl1Id = 100,
+    kEdtDialerId,
+    kEdtDialUserId,
+    kEdtDialPWDId,
+    kEdtDialTimeId,
+    kCheckBox1Id,
+    kEdtDialWaintTimeId,
+    kLabel4Id,
+    kSpeedButton43Id,
+    kStatusBar1Id,
+    kN1Id = 200,
+    kE1Id,
+};
+
+HMENU ControlMenuId(int id)
+{
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
+RECT Bounds(int left, int top, int width, int height)
+{
+    return RECT{left, top, left + width, top + height};
+}
+
+std::wstring WindowTextOf(HWND window)
+{
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+FontHandle MakeFont(int height, BYTE charset, bool underline)
+{
+    return FontHandle(CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, charset, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
+}
+
+void SetFont(HWND control, HFONT font)
+{
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+void InitCommonControlClasses()
+{
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&classes);
+}
+
+}  // namespace
+
+TDialUpFrm::TDialUpFrm(DialUpActions& actions, DialUpHooks hooks)
+    : actions_(actions), hooks_(std::move(hooks))
+{
+    CreateHandle();
+    CreateWidgets();
+    // The shell announces a new task bar (after Explorer restarts) with
+    // this message; the tray icon then has to be added anew.
+    TaskbarMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    try {
+        FormCreate();
+    } catch (const std::exception& failure) {
+        // The window's creation reports a failure of FormCreate and goes
+        // on; the remaining steps of FormCreate are skipped.
+        ReportFailure(failure);
+    }
+}
+
+TDialUpFrm::~TDialUpFrm()
+{
+    try {
+        FormDestroy();
+    } catch (const std::exception& failure) {
+        ReportFailure(failure);
+    }
+    Timer1.Detach();
+    if (handle_)
+        DestroyWindow(handle_);
+}
+
+void TDialUpFrm::CreateHandle()
+{
+    InitCommonControlClasses();
+    RegisterPanelClass();
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (!GetClassInfoExW(instance, kWindowClass, &windowClass)) {
+        windowClass = WNDCLASSEXW{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = WindowProcThunk;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        windowClass.lpszClassName = kWindowClass;
+        if (!RegisterClassExW(&windowClass))
+            throw std::runtime_error("cannot register the main window class");
+    }
+
+    formBrush_.reset(CreateSolidBrush(kFormColour));
+    formFont_ = MakeFont(12, GB2312_CHARSET, false);
+    counterFont_ = MakeFont(11, ANSI_CHARSET, false);
+    linkFont_ = MakeFont(12, GB2312_CHARSET, true);
+    pageLook_ = PanelLook{formBrush_.get(), PanelBevel::None};
+    bevelledLook_ = PanelLook{formBrush_.get(), PanelBevel::RaisedOuterLoweredInner};
+
+    RECT frame = Bounds(kLeft, kTop, kClientWidth, kClientHeight);
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
+    // Keep the top-left corner of the whole window at its place.
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    CreateWindowExW(0, kWindowClass, texts::kCaption, kFormStyle, kLeft, kTop, width, height, nullptr, nullptr,
+                    instance, this);
+    if (!handle_)
+        throw std::runtime_error("cannot create the main window");
+    Timer1.Attach(handle_);
+}
+
+HWND TDialUpFrm::CreateLabel(HWND parent, RECT bounds, const wchar_t* text, COLORREF colour, HFONT font,
+                             bool notify)
+{
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX | (notify ? SS_NOTIFY : 0);
+    HWND label = CreateWindowExW(0, L"STATIC", DisplayLineBreaks(text).c_str(), style, bounds.left, bounds.top,
+                                 bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                                 ControlMenuId(notify ? kLabel4Id : -1), GetModuleHandleW(nullptr), nullptr);
+    SetFont(label, font);
+    controlLooks_[label] = ControlLook{colour, false};
+    return label;
+}
+
+void TDialUpFrm::CreateWidgets()
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HFONT font = formFont_.get();
+    const COLORREF windowText = GetSysColor(COLOR_WINDOWTEXT);
+
+    PopupMenu.reset(CreatePopupMenu());
+    N1 = kN1Id;
+    E1 = kE1Id;
+    AppendMenuW(PopupMenu.get(), MF_STRING, N1, texts::kN1);
+    AppendMenuW(PopupMenu.get(), MF_STRING, E1, texts::kE1);
+
+    RzPageControl1 = CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
+                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                                     kClientWidth, kClientHeight, handle_, ControlMenuId(kRzPageControl1Id),
+                                     instance, nullptr);
+    SetFont(RzPageControl1, font);
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = const_cast<wchar_t*>(texts::kSettingsTab);
+    SendMessageW(RzPageControl1, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tab));
+    tab.pszText = const_cast<wchar_t*>(texts::kUpdateTab);
+    SendMessageW(RzPageControl1, TCM_INSERTITEMW, 1, reinterpret_cast<LPARAM>(&tab));
+    SendMessageW(RzPageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(0, kTabRowHeight));
+
+    const RECT pageBounds = Bounds(0, kTabRowHeight, kClientWidth, kClientHeight - kTabRowHeight);
+    TabSheet1 = CreatePanel(RzPageControl1, pageBounds, &pageLook_, true);
+    TabSheet10 = CreatePanel(RzPageControl1, pageBounds, &pageLook_, true);
+
+    // The settings tab.
+    Label2 = CreateLabel(TabSheet1, Bounds(25, 172, 449, 69), texts::kLabel2, kTeal, font);
+    Label3 = CreateLabel(TabSheet1, Bounds(25, 246, 457, 151), texts::kLabel3, kBlue, font);
+    Label4 = CreateLabel(TabSheet1, Bounds(26, 362, 405, 28), texts::kLabel4, kRed, linkFont_.get(), true);
+    Panel5 = CreatePanel(TabSheet1, Bounds(36, 5, 425, 161), &bevelledLook_, true);
+
+    Label65 = CreateLabel(Panel5, Bounds(32, 14, 71, 12), texts::kLabel65, windowText, font);
+    lbel343 = CreateLabel(Panel5, Bounds(32, 39, 47, 12), texts::kLbel343, windowText, font);
+    label890 = CreateLabel(Panel5, Bounds(32, 65, 47, 12), texts::kLabel890, windowText, font);
+    Label68 = CreateLabel(Panel5, Bounds(32, 91, 101, 12), texts::kLabel68, windowText, font);
+    Label66 = CreateLabel(Panel5, Bounds(358, 91, 35, 12), texts::kLabel66, kBlack, font);
+    controlLooks_[Label66].transparent = true;
+    Label1 = CreateLabel(Panel5, Bounds(57, 143, 80, 13), texts::kLabel1Design, kRed, counterFont_.get());
+    Label131 = CreateLabel(Panel5, Bounds(32, 120, 83, 16), texts::kLabel131, windowText, font);
+    Label132 = CreateLabel(Panel5, Bounds(358, 117, 61, 15), texts::kLabel132, kBlack, font);
+    controlLooks_[Label132].transparent = true;
+
+    // The drop-down list is made taller than its box so that it can open.
+    // Drawn by the window, so that its items are 12 pixels high and navy.
+    edtDialer = CreateWindowExW(0, WC_COMBOBOXW, L"",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
+                                    CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                                116, 10, 225, 200, Panel5, ControlMenuId(kEdtDialerId), instance, nullptr);
+    SetFont(edtDialer, font);
+    SendMessageW(edtDialer, CB_SETITEMHEIGHT, 0, kEntryItemHeight);
+    SendMessageW(edtDialer, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kEntryBoxFieldHeight);
+    controlLooks_[edtDialer] = ControlLook{kNavy, false};
+
+    edtDialUser = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                                  116, 35, 225, 20, Panel5, ControlMenuId(kEdtDialUserId), instance, nullptr);
+    SetFont(edtDialUser, font);
+    controlLooks_[edtDialUser] = ControlLook{kNavy, false};
+
+    edtDialPWD = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, 116, 61, 225, 20,
+                                 Panel5, ControlMenuId(kEdtDialPWDId), instance, nullptr);
+    SetFont(edtDialPWD, font);
+    SendMessageW(edtDialPWD, EM_SETPASSWORDCHAR, L'*', 0);
+    controlLooks_[edtDialPWD] = ControlLook{kNavy, false};
+
+    auto beep = [this] {
+        if (Beep)
+            Beep();
+    };
+    edtDialTime.Create(Panel5, Bounds(115, 87, 225, 21), kEdtDialTimeId, font, beep);
+    edtDialTime.SetText(L"0");
+    controlLooks_[edtDialTime.Edit()] = ControlLook{kBlack, false};
+
+    CheckBox1 = CreateWindowExW(0, L"BUTTON", texts::kCheckBox1, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+                                276, 142, 57, 17, Panel5, ControlMenuId(kCheckBox1Id), instance, nullptr);
+    SetFont(CheckBox1, font);
+    controlLooks_[CheckBox1] = ControlLook{windowText, false};
+
+    edtDialWaintTime.Create(Panel5, Bounds(115, 114, 225, 21), kEdtDialWaintTimeId, font, beep);
+    edtDialWaintTime.SetText(L"5");
+    controlLooks_[edtDialWaintTime.Edit()] = ControlLook{kBlack, false};
+
+    StatusBar1 = CreateWindowExW(0, STATUSCLASSNAMEW, L"",
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE, 0, 389,
+                                 kClientWidth, 19, TabSheet1, ControlMenuId(kStatusBar1Id), instance, nullptr);
+    int panelEdges[2] = {450, 500};
+    SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panelEdges));
+    SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(texts::kStatusCredit));
+
+    // Later widgets of the settings tab are drawn over earlier ones: the
+    // promotion over the usage notes, the status bar over both.
+    for (HWND widget : {Label2, Label3, Label4, Panel5, StatusBar1})
+        SetWindowPos(widget, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    // The update tab: the browser's place below a strip with the refresh
+    // button.
+    WebBrowser2 = CreatePanel(TabSheet10, Bounds(0, 23, 510, 385), &pageLook_, true);
+    Panel7 = CreatePanel(TabSheet10, Bounds(0, 0, 510, 23), &pageLook_, true);
+    SpeedButton43 = CreateWindowExW(0, L"BUTTON", texts::kSpeedButton43, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT,
+                                    8, 1, 60, 21, Panel7, ControlMenuId(kSpeedButton43Id), instance, nullptr);
+    SetFont(SpeedButton43, font);
+
+    // Page 0 is current as designed; creation then turns to page 1.
+    SetCurrentPage(0);
+}
+
+std::wstring TDialUpFrm::Caption() const
+{
+    return WindowTextOf(handle_);
+}
+
+// Event handlers.
+
+void TDialUpFrm::FormDestroy()
+{
+    if (hooks_.RemoveTrayIcon)
+        hooks_.RemoveTrayIcon();
+    SaveSettings();
+}
+
+void TDialUpFrm::N1Click()
+{
+    if (hooks_.N1Click)
+        hooks_.N1Click();
+}
+
+void TDialUpFrm::E1Click()
+{
+    if (hooks_.E1Click)
+        hooks_.E1Click();
+}
+
+void TDialUpFrm::FormCreate()
+{
+    XPMenuStyler = std::make_unique<TXPMenu>();
+    XPMenuStyler->SetActive(true);
+    TickCount_ = 0;
+    SetCurrentPage(1);
+    if (hooks_.NavigateUpdatePage)
+        hooks_.NavigateUpdatePage(WebBrowser2);
+    SetWindowTextW(Label1, L"");
+    FillEntryBox();
+    LoadSettings();
+}
+
+void TDialUpFrm::CheckBox1Click()
+{
+    actions_.CheckBox1Click(*this);
+}
+
+void TDialUpFrm::Timer1Timer()
+{
+    actions_.Timer1Timer(*this);
+}
+
+void TDialUpFrm::SpeedButton43Click()
+{
+    if (hooks_.RefreshUpdatePage)
+        hooks_.RefreshUpdatePage();
+}
+
+void TDialUpFrm::Label4Click()
+{
+    OpenHomePage();
+}
+
+void TDialUpFrm::FormShow()
+{
+    if (hooks_.SetApplicationTitle)
+        hooks_.SetApplicationTitle(Caption());
+}
+
+void TDialUpFrm::WMTrayIcon(WPARAM iconId, LPARAM mouseMessage)
+{
+    if (hooks_.WMTrayIcon)
+        hooks_.WMTrayIcon(iconId, mouseMessage);
+}
+
+// Creation steps and the settings file.
+
+void TDialUpFrm::FillEntryBox()
+{
+    std::vector<std::string> items = actions_.EntryItems();
+    SendMessageW(edtDialer, CB_RESETCONTENT, 0, 0);
+    edtDialerItems.clear();
+    for (std::string& item : items) {
+        const std::wstring shown = WideFromAnsi(item);
+        SendMessageW(edtDialer, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+        edtDialerItems.push_back(std::move(item));
+    }
+}
+
+void TDialUpFrm::LoadSettings()
+{
+    actions_.LoadSettings(*this);
+}
+
+void TDialUpFrm::SaveSettings()
+{
+    actions_.SaveSettings(*this);
+}
+
+void TDialUpFrm::OpenHomePage()
+{
+    if (hooks_.OpenHomePage)
+        hooks_.OpenHomePage();
+}
+
+// Modal showing.
+
+void TDialUpFrm::ShowForModal()
+{
+    ModalResult = mrNone;
+    ShowingModal = true;
+    ShowWindow(handle_, SW_SHOW);
+    SetForegroundWindow(handle_);
+    FormShow();
+}
+
+void TDialUpFrm::HideAfterModal()
+{
+    ShowWindow(handle_, SW_HIDE);
+    ShowingModal = false;
+}
+
+bool TDialUpFrm::Shown() const
+{
+    return IsWindowVisible(handle_) != FALSE;
+}
+
+int TDialUpFrm::CurrentPage() const
+{
+    return static_cast<int>(SendMessageW(RzPageControl1, TCM_GETCURSEL, 0, 0));
+}
+
+void TDialUpFrm::SetCurrentPage(int page)
+{
+    SendMessageW(RzPageControl1, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    ShowWindow(TabSheet1, page == 0 ? SW_SHOW : SW_HIDE);
+    ShowWindow(TabSheet10, page == 1 ? SW_SHOW : SW_HIDE);
+}
+
+std::wstring TDialUpFrm::Label1Text() const
+{
+    return WindowTextOf(Label1);
+}
+
+// settings::SettingsView
+
+int TDialUpFrm::EntryIndex() const
+{
+    const LRESULT index = SendMessageW(edtDialer, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int>(index);
+}
+
+void TDialUpFrm::SetEntryIndex(int index)
+{
+    const bool inside = index >= 0 && static_cast<std::size_t>(index) < edtDialerItems.size();
+    SendMessageW(edtDialer, CB_SETCURSEL, inside ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+}
+
+std::string TDialUpFrm::AccountText() const
+{
+    return AnsiFromWide(WindowTextOf(edtDialUser));
+}
+
+void TDialUpFrm::SetAccountText(const std::string& text)
+{
+    SetWindowTextW(edtDialUser, WideFromAnsi(text).c_str());
+}
+
+std::string TDialUpFrm::PasswordText() const
+{
+    return AnsiFromWide(WindowTextOf(edtDialPWD));
+}
+
+void TDialUpFrm::SetPasswordText(const std::string& text)
+{
+    SetWindowTextW(edtDialPWD, WideFromAnsi(text).c_str());
+}
+
+std::string TDialUpFrm::PeriodText() const
+{
+    return AnsiFromWide(edtDialTime.Text());
+}
+
+void TDialUpFrm::SetPeriodText(const std::string& text)
+{
+    edtDialTime.SetText(WideFromAnsi(text));
+}
+
+std::string TDialUpFrm::PauseText() const
+{
+    return AnsiFromWide(edtDialWaintTime.Text());
+}
+
+void TDialUpFrm::SetPauseText(const std::string& text)
+{
+    edtDialWaintTime.SetText(WideFromAnsi(text));
+}
+
+bool TDialUpFrm::EnabledTicked() const
+{
+    return SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TDialUpFrm::SetEnabledTicked(bool ticked)
+{
+    if (ticked == EnabledTicked())
+        return;
+    SendMessageW(CheckBox1, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    CheckBox1Click();
+}
+
+// scheduler::RedialWindow
+
+std::string TDialUpFrm::EntryText() const
+{
+    const int index = EntryIndex();
+    if (index < 0 || static_cast<std::size_t>(index) >= edtDialerItems.size())
+        return {};
+    return edtDialerItems[static_cast<std::size_t>(index)];
+}
+
+std::int32_t TDialUpFrm::PeriodValue() const
+{
+    return edtDialTime.Value();
+}
+
+std::int32_t TDialUpFrm::PauseValue() const
+{
+    return edtDialWaintTime.Value();
+}
+
+void TDialUpFrm::SetCounterText(const std::string& text)
+{
+    SetWindowTextW(Label1, WideFromAnsi(text).c_str());
+}
+
+void TDialUpFrm::SetTimerRunning(bool running)
+{
+    Timer1.SetRunning(running);
+}
+
+// The window procedure.
+
+void TDialUpFrm::ReportFailure(const std::exception& failure)
+{
+    if (hooks_.ReportFailure)
+        hooks_.ReportFailure(failure);
+    else
+        MessageBoxW(handle_, WideFromAnsi(failure.what()).c_str(), L"", MB_ICONERROR | MB_OK);
+}
+
+LRESULT TDialUpFrm::ControlColour(HDC dc, HWND control)
+{
+    auto look = controlLooks_.find(control);
+    if (look == controlLooks_.end()) {
+        COMBOBOXINFO combo{};
+        combo.cbSize = sizeof combo;
+        if (GetComboBoxInfo(edtDialer, &combo) && combo.hwndList == control)
+            look = controlLooks_.find(edtDialer);
+    }
+    const bool isInput = look != controlLooks_.end() &&
+                         (control == edtDialUser || control == edtDialPWD || look->first == edtDialer ||
+                          control == edtDialTime.Edit() || control == edtDialWaintTime.Edit());
+    if (look == controlLooks_.end()) {
+        SetBkColor(dc, kFormColour);
+        return reinterpret_cast<LRESULT>(formBrush_.get());
+    }
+    SetTextColor(dc, look->second.text);
+    if (isInput) {
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    if (look->second.transparent)
+        SetBkMode(dc, TRANSPARENT);
+    SetBkColor(dc, kFormColour);
+    return reinterpret_cast<LRESULT>(formBrush_.get());
+}
+
+void TDialUpFrm::DrawEntryItem(const DRAWITEMSTRUCT& draw)
+{
+    const bool selected = (draw.itemState & ODS_SELECTED) != 0;
+    FillRect(draw.hDC, &draw.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (draw.itemID != static_cast<UINT>(-1) && draw.itemID < edtDialerItems.size()) {
+        const std::wstring text = WideFromAnsi(edtDialerItems[draw.itemID]);
+        SetTextColor(draw.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : kNavy);
+        SetBkMode(draw.hDC, TRANSPARENT);
+        const HGDIOBJ previous = SelectObject(draw.hDC, formFont_.get());
+        RECT textBounds = draw.rcItem;
+        textBounds.left += 2;
+        DrawTextW(draw.hDC, text.c_str(), static_cast<int>(text.size()), &textBounds,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(draw.hDC, previous);
+    }
+    if (draw.itemState & ODS_FOCUS)
+        DrawFocusRect(draw.hDC, &draw.rcItem);
+}
+
+LRESULT TDialUpFrm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (TaskbarMessage != 0 && message == TaskbarMessage) {
+        if (hooks_.TaskbarRecreated)
+            hooks_.TaskbarRecreated();
+        RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return DefWindowProcW(handle_, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(handle_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, formBrush_.get());
+        return TRUE;
+    }
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const int code = HIWORD(wParam);
+        if (id == kCheckBox1Id && code == BN_CLICKED)
+            CheckBox1Click();
+        else if (id == kSpeedButton43Id && code == BN_CLICKED)
+            SpeedButton43Click();
+        else if (id == kLabel4Id && code == STN_CLICKED)
+            Label4Click();
+        else if (lParam == 0 && static_cast<UINT>(id) == N1)
+            N1Click();
+        else if (lParam == 0 && static_cast<UINT>(id) == E1)
+            E1Click();
+        return 0;
+    }
+    case WM_NOTIFY: {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        LRESULT result = 0;
+        if (header.hwndFrom == RzPageControl1 && header.code == TCN_SELCHANGE)
+            SetCurrentPage(CurrentPage());
+        else if (edtDialTime.HandleNotify(header, result) || edtDialWaintTime.HandleNotify(header, result))
+            return result;
+        return 0;
+    }
+    case WM_MEASUREITEM: {
+        auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure.CtlType != ODT_COMBOBOX)
+            break;
+        measure.itemHeight = measure.itemID == static_cast<UINT>(-1) ? kEntryBoxFieldHeight : kEntryItemHeight;
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (draw.CtlType != ODT_COMBOBOX)
+            break;
+        DrawEntryItem(draw);
+        return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        return ControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == Label4) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    case WM_TIMER:
+        if (wParam == Timer1.Id()) {
+            Timer1Timer();
+            return 0;
+        }
+        break;
+    case WM_TRAYICON:
+        WMTrayIcon(wParam, lParam);
+        return 0;
+    case WM_CLOSE:
+        // Closing only hides the shown window. A close request while the
+        // window is hidden ends the application.
+        if (ShowingModal)
+            ModalResult = mrCancel;
+        else
+            PostQuitMessage(0);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) {
+            // The session ends and the process may be stopped as soon as
+            // this message returns: write the settings now rather than on
+            // the way out, which may never come.
+            SaveSettings();
+            PostQuitMessage(0);
+        }
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TDialUpFrm::WindowProcThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TDialUpFrm*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->handle_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TDialUpFrm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        if (self)
+            self->handle_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    try {
+        return self->WndProc(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        // A failure that leaves a handler ends here, where the message was
+        // delivered, in the standard error report; the program goes on
+        // with the next message.
+        self->ReportFailure(failure);
+        return 0;
+    }
+}
+
+}  // namespace ui

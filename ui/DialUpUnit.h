@@ -1,0 +1,190 @@
+// The main window: two tabs, the settings of the re-dial and the maker's
+// update page, the one-second timer and the tray icon's menu. It is created
+// hidden, shown only modally, hidden again when closed, and destroyed at
+// the end of the run.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "scheduler/RedialWindow.h"
+#include "settings/SettingsView.h"
+#include "ui/DialUpActions.h"
+#include "ui/DialUpHooks.h"
+#include "ui/GdiObject.h"
+#include "ui/NotifyIconRecord.h"
+#include "ui/Panel.h"
+#include "ui/SpinEdit.h"
+#include "ui/WindowTimer.h"
+#include "ui/XPMenu.h"
+
+namespace ui {
+
+// Results of a modal showing.
+inline constexpr int mrNone = 0;
+inline constexpr int mrCancel = 2;
+
+// The tray icon's callback message (WM_USER + 11).
+inline constexpr UINT WM_TRAYICON = WM_USER + 11;
+
+class TDialUpFrm final : public settings::SettingsView, public scheduler::RedialWindow {
+public:
+    // Creates the window hidden with all its widgets, then runs FormCreate.
+    TDialUpFrm(DialUpActions& actions, DialUpHooks hooks);
+    // Runs FormDestroy, then destroys the window and its widgets.
+    ~TDialUpFrm() override;
+    TDialUpFrm(const TDialUpFrm&) = delete;
+    TDialUpFrm& operator=(const TDialUpFrm&) = delete;
+
+    HWND Handle() const { return handle_; }
+    std::wstring Caption() const;
+
+    // Event handlers.
+    void FormDestroy();
+    void N1Click();
+    void E1Click();
+    void FormCreate();
+    void CheckBox1Click();
+    void Timer1Timer();
+    void SpeedButton43Click();
+    void Label4Click();
+    void FormShow();
+
+    // The window procedure; every message of the window passes here.
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    void WMTrayIcon(WPARAM iconId, LPARAM mouseMessage);
+
+    // Creation steps and the settings file.
+    void FillEntryBox();
+    void LoadSettings();
+
+    // Modal showing: the application's loop shows the window, runs until
+    // ModalResult is set or the application terminates, then hides it.
+    void ShowForModal();
+    void HideAfterModal();
+    bool Shown() const;
+    int ModalResult = mrNone;
+    bool ShowingModal = false;
+
+    // The pages of RzPageControl1: 0 the settings tab, 1 the update tab.
+    int CurrentPage() const;
+    void SetCurrentPage(int page);
+
+    // What the controls hold, for the program's other parts and for tests.
+    std::wstring Label1Text() const;
+    bool Timer1Running() const { return Timer1.Running(); }
+    std::size_t EntryItemCount() const { return edtDialerItems.size(); }
+    SpinEdit& PeriodEdit() { return edtDialTime; }
+    SpinEdit& PauseEdit() { return edtDialWaintTime; }
+    HWND EnableBox() const { return CheckBox1; }
+    HWND EntryBox() const { return edtDialer; }
+    HWND AccountBox() const { return edtDialUser; }
+    HWND PasswordBox() const { return edtDialPWD; }
+    HWND WebBrowserHost() const { return WebBrowser2; }
+    HMENU PopupMenuHandle() const { return PopupMenu.get(); }
+    const TXPMenu* Styler() const { return XPMenuStyler.get(); }
+
+    // The system's default beep for a key a spin edit refuses.
+    std::function<void()> Beep = [] { MessageBeep(0); };
+
+    // settings::SettingsView
+    int EntryIndex() const override;
+    void SetEntryIndex(int index) override;
+    std::string AccountText() const override;
+    void SetAccountText(const std::string& text) override;
+    std::string PasswordText() const override;
+    void SetPasswordText(const std::string& text) override;
+    std::string PeriodText() const override;
+    void SetPeriodText(const std::string& text) override;
+    std::string PauseText() const override;
+    void SetPauseText(const std::string& text) override;
+    bool EnabledTicked() const override;
+    void SetEnabledTicked(bool ticked) override;
+
+    // scheduler::RedialWindow
+    std::string EntryText() const override;
+    std::int32_t PeriodValue() const override;
+    std::int32_t PauseValue() const override;
+    void SetCounterText(const std::string& text) override;
+    void SetTimerRunning(bool running) override;
+    void SaveSettings() override;
+    void OpenHomePage() override;
+    std::int32_t& ElapsedSeconds() override { return ElapsedSeconds_; }
+    std::int32_t& TickCount() override { return TickCount_; }
+
+private:
+    static LRESULT CALLBACK WindowProcThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateHandle();
+    void CreateWidgets();
+    HWND CreateLabel(HWND parent, RECT bounds, const wchar_t* text, COLORREF colour, HFONT font,
+                     bool notify = false);
+    void ReportFailure(const std::exception& failure);
+    LRESULT ControlColour(HDC dc, HWND control);
+    void DrawEntryItem(const DRAWITEMSTRUCT& draw);
+
+    DialUpActions& actions_;
+    DialUpHooks hooks_;
+    HWND handle_ = nullptr;
+
+    // Resources the widgets use; they outlive the widgets.
+    BrushHandle formBrush_;
+    FontHandle formFont_;
+    FontHandle counterFont_;
+    FontHandle linkFont_;
+    PanelLook pageLook_;
+    PanelLook bevelledLook_;
+    struct ControlLook {
+        COLORREF text;
+        bool transparent;
+    };
+    std::unordered_map<HWND, ControlLook> controlLooks_;
+
+public:
+    // The widgets, in their declaration order.
+    WindowTimer Timer1{1, 1000};
+    MenuHandle PopupMenu;
+    UINT N1 = 0;  // menu command identifiers
+    UINT E1 = 0;
+    HWND RzPageControl1 = nullptr;
+    HWND TabSheet1 = nullptr;
+    HWND TabSheet10 = nullptr;
+    HWND WebBrowser2 = nullptr;
+    HWND Panel7 = nullptr;
+    HWND SpeedButton43 = nullptr;
+    HWND Panel5 = nullptr;
+    HWND Label65 = nullptr;
+    HWND lbel343 = nullptr;
+    HWND label890 = nullptr;
+    HWND Label68 = nullptr;
+    HWND Label66 = nullptr;
+    HWND edtDialer = nullptr;
+    std::vector<std::string> edtDialerItems;  // each item's exact bytes
+    HWND edtDialUser = nullptr;
+    HWND edtDialPWD = nullptr;
+    SpinEdit edtDialTime;
+    HWND CheckBox1 = nullptr;
+    HWND Label1 = nullptr;
+    HWND Label2 = nullptr;
+    HWND Label3 = nullptr;
+    HWND Label4 = nullptr;
+    HWND StatusBar1 = nullptr;
+    HWND Label131 = nullptr;
+    SpinEdit edtDialWaintTime;
+    HWND Label132 = nullptr;
+
+    // The window's own state.
+    std::int32_t ElapsedSeconds_ = 0;
+    std::unique_ptr<TXPMenu> XPMenuStyler;
+    UINT TaskbarMessage = 0;
+    TNotifyIconDataA88 TrayIconData{};
+    std::int32_t TickCount_ = 0;
+};
+
+}  // namespace ui

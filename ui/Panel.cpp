@@ -1,0 +1,102 @@
+#include "ui/Panel.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kPanelClass[] = L"VelmoraPanel";
+
+// The messages a child sends to its parent about itself; the top-level
+// window handles them all in one place.
+bool IsForwardedToTopLevel(UINT message)
+{
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DrawLine(HDC dc, int left, int top, int right, int bottom, int colourIndex)
+{
+    RECT line{left, top, right, bottom};
+    FillRect(dc, &line, GetSysColorBrush(colourIndex));
+}
+
+// Outer bevel raised (light top-left, shadow bottom-right), inner bevel
+// lowered (the reverse), one pixel each.
+void DrawBevel(HDC dc, const RECT& client)
+{
+    const int l = client.left, t = client.top, r = client.right, b = client.bottom;
+    DrawLine(dc, l, t, r, t + 1, COLOR_BTNHIGHLIGHT);
+    DrawLine(dc, l, t, l + 1, b, COLOR_BTNHIGHLIGHT);
+    DrawLine(dc, l, b - 1, r, b, COLOR_BTNSHADOW);
+    DrawLine(dc, r - 1, t, r, b, COLOR_BTNSHADOW);
+    DrawLine(dc, l + 1, t + 1, r - 1, t + 2, COLOR_BTNSHADOW);
+    DrawLine(dc, l + 1, t + 1, l + 2, b - 1, COLOR_BTNSHADOW);
+    DrawLine(dc, l + 1, b - 2, r - 1, b - 1, COLOR_BTNHIGHLIGHT);
+    DrawLine(dc, r - 2, t + 1, r - 1, b - 1, COLOR_BTNHIGHLIGHT);
+}
+
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto* look = reinterpret_cast<const PanelLook*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    } else if (IsForwardedToTopLevel(message)) {
+        return SendMessageW(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    } else if (message == WM_ERASEBKGND && look) {
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client,
+                 look->background ? look->background : GetSysColorBrush(COLOR_BTNFACE));
+        return TRUE;
+    } else if (message == WM_PAINT && look) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        if (look->bevel == PanelBevel::RaisedOuterLoweredInner) {
+            RECT client;
+            GetClientRect(window, &client);
+            DrawBevel(dc, client);
+        }
+        EndPaint(window, &paint);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RegisterPanelClass()
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (GetClassInfoExW(instance, kPanelClass, &windowClass))
+        return;
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = PanelProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kPanelClass;
+    RegisterClassExW(&windowClass);
+}
+
+HWND CreatePanel(HWND parent, RECT bounds, const PanelLook* look, bool controlParent)
+{
+    return CreateWindowExW(controlParent ? WS_EX_CONTROLPARENT : 0, kPanelClass, L"",
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
+                           bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
+                           GetModuleHandleW(nullptr), const_cast<PanelLook*>(look));
+}
+
+}  // namespace ui
