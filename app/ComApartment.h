@@ -1,18 +1,19 @@
 // The component object model on this thread, single-threaded apartment,
-// for the embedded browser; released when the owner goes.
+// with OLE on top of it for the embedded browser's in-place activation;
+// released when the owner goes.
 #pragma once
 
-#include <objbase.h>
+#include <ole2.h>
 
 namespace app {
 
 class ComApartment {
 public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment() : initialised_(SUCCEEDED(OleInitialize(nullptr))) {}
     ~ComApartment()
     {
         if (initialised_)
-            CoUninitialize();
+            OleUninitialize();
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;

@@ -46,21 +46,26 @@ void LoadTextsAndEnableBox(SettingsView& view, const LineList& lines)
 
 }  // namespace
 
-void LoadSettings(SettingsView& view, FileStore& store) noexcept
+LoadOutcome LoadSettings(SettingsView& view, FileStore& store) noexcept
 {
+    LoadOutcome outcome = LoadOutcome::Unreadable;
     RunSwallowingFailures([&] {
         const std::string path = store.SettingsPath();
         if (!store.FileExists(path)) {
+            outcome = LoadOutcome::NoFile;
             return;
         }
 
         // An unreadable file loads as an empty one.
         LineList lines;
-        RunSwallowingFailures([&] { lines.ReadFrom(store, path); });
+        RunSwallowingFailures([&] {
+            if (lines.ReadFrom(store, path)) outcome = LoadOutcome::Loaded;
+        });
 
         RunSwallowingFailures([&] { LoadEntryPosition(view, lines); });
         RunSwallowingFailures([&] { LoadTextsAndEnableBox(view, lines); });
     });
+    return outcome;
 }
 
 void SaveSettings(const SettingsView& view, FileStore& store) noexcept

@@ -25,7 +25,11 @@ inline constexpr const char* kEnabledKey = "start";
 // Copies the file into the widgets. Without a file nothing changes. A file
 // that cannot be read loads as an empty one. Ticking the Enable box runs
 // its click handler (which saves the settings) before this returns.
-void LoadSettings(SettingsView& view, FileStore& store) noexcept;
+// What loading found. A file that exists but could not be read is kept
+// apart from a missing one: the caller must not replace it with defaults.
+enum class LoadOutcome { NoFile, Loaded, Unreadable };
+
+LoadOutcome LoadSettings(SettingsView& view, FileStore& store) noexcept;
 
 // Writes the widgets to the file, replacing it in one step. When writing
 // fails the old file stays exactly as it was.

@@ -11,9 +11,9 @@ std::vector<std::string> CoreDialUpActions::EntryItems()
     return ras::EntryBoxItems(service_);
 }
 
-void CoreDialUpActions::LoadSettings(settings::SettingsView& view)
+settings::LoadOutcome CoreDialUpActions::LoadSettings(settings::SettingsView& view)
 {
-    settings::LoadSettings(view, store_);
+    return settings::LoadSettings(view, store_);
 }
 
 void CoreDialUpActions::SaveSettings(const settings::SettingsView& view)

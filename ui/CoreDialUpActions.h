@@ -20,7 +20,7 @@ public:
     }
 
     std::vector<std::string> EntryItems() override;
-    void LoadSettings(settings::SettingsView& view) override;
+    settings::LoadOutcome LoadSettings(settings::SettingsView& view) override;
     void SaveSettings(const settings::SettingsView& view) override;
     void Timer1Timer(scheduler::RedialWindow& window) override;
     void CheckBox1Click(scheduler::RedialWindow& window) override;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scheduler/RedialWindow.h"
+#include "settings/SettingsFile.h"
 #include "settings/SettingsView.h"
 
 namespace ui {
@@ -19,7 +20,7 @@ public:
     // The items of edtDialer, as bytes of the ANSI code page, in order.
     virtual std::vector<std::string> EntryItems() = 0;
 
-    virtual void LoadSettings(settings::SettingsView& view) = 0;
+    virtual settings::LoadOutcome LoadSettings(settings::SettingsView& view) = 0;
     virtual void SaveSettings(const settings::SettingsView& view) = 0;
 
     // Timer1's tick and the Enable box's click handler.

@@ -308,8 +308,16 @@ void TDialUpFrm::FormCreate()
     XPMenuStyler->SetActive(true);
     TickCount_ = 0;
     SetCurrentPage(1);
-    if (hooks_.NavigateUpdatePage)
-        hooks_.NavigateUpdatePage(WebBrowser2);
+    // A page that cannot be opened is reported, and creation goes on: the
+    // entry list and the stored settings must still be loaded, or the save
+    // at the end of the run would overwrite the user's settings with the
+    // defaults.
+    try {
+        if (hooks_.NavigateUpdatePage)
+            hooks_.NavigateUpdatePage(WebBrowser2);
+    } catch (const std::exception& failure) {
+        ReportFailure(failure);
+    }
     SetWindowTextW(Label1, L"");
     FillEntryBox();
     LoadSettings();
@@ -317,6 +325,9 @@ void TDialUpFrm::FormCreate()
 
 void TDialUpFrm::CheckBox1Click()
 {
+    // A change of the box saves by design, also over a file that could not
+    // be read at start-up.
+    keepUnreadableSettingsFile_ = false;
     actions_.CheckBox1Click(*this);
 }
 
@@ -364,11 +375,16 @@ void TDialUpFrm::FillEntryBox()
 
 void TDialUpFrm::LoadSettings()
 {
-    actions_.LoadSettings(*this);
+    keepUnreadableSettingsFile_ = actions_.LoadSettings(*this) == settings::LoadOutcome::Unreadable;
 }
 
 void TDialUpFrm::SaveSettings()
 {
+    // A settings file that exists but could not be read at start-up (locked
+    // by another program, say) is not replaced by the defaults the window
+    // holds instead of its contents.
+    if (keepUnreadableSettingsFile_)
+        return;
     actions_.SaveSettings(*this);
 }
 

@@ -19,7 +19,7 @@
 #include "ui/DialUpActions.h"
 #include "ui/DialUpHooks.h"
 #include "ui/GdiObject.h"
-#include "ui/NotifyIconRecord.h"
+#include "ui/shell/NotifyIconRecord.h"
 #include "ui/Panel.h"
 #include "ui/SpinEdit.h"
 #include "ui/WindowTimer.h"
@@ -145,6 +145,9 @@ private:
         bool transparent;
     };
     std::unordered_map<HWND, ControlLook> controlLooks_;
+    // The settings file existed at start-up but could not be read: it is
+    // not overwritten until the Enable box changes.
+    bool keepUnreadableSettingsFile_ = false;
 
 public:
     // The widgets, in their declaration order.

@@ -33,6 +33,9 @@ std::string MakeTrayTip(const std::wstring& caption, UINT codePage = CP_ACP);
 class TTrayIcon {
 public:
     explicit TTrayIcon(ShellNotifyIconCall shell = CallShellNotifyIconA);
+    // Keeps the icon's description in `record`, a record the caller owns
+    // (the main window's TrayIconData).
+    explicit TTrayIcon(TNotifyIconDataA88& record, ShellNotifyIconCall shell = CallShellNotifyIconA);
     // Takes the icon out of the tray if it is still there.
     ~TTrayIcon();
 
@@ -52,6 +55,7 @@ public:
 
 private:
     ShellNotifyIconCall shell_;
-    TNotifyIconDataA88 data_{};
+    TNotifyIconDataA88 ownRecord_{};
+    TNotifyIconDataA88& data_;
     bool added_ = false;
 };

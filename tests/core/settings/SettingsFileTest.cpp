@@ -10,6 +10,7 @@
 
 namespace {
 
+using settings::LoadOutcome;
 using settings::LoadSettings;
 using settings::SaveSettings;
 using settings_test::MemoryFileStore;
@@ -64,7 +65,7 @@ TEST_P(LoadSettingsRulesTest, AppliesTheFileToTheWidgets)
     view.values = Before();
     WriteFile(GetParam().file);
 
-    LoadSettings(view, store);
+    EXPECT_EQ(LoadSettings(view, store), LoadOutcome::Loaded);
 
     EXPECT_EQ(view.values.entryIndex, GetParam().after.entryIndex);
     EXPECT_EQ(view.values.account, GetParam().after.account);
@@ -131,7 +132,7 @@ TEST_F(SettingsFileTest, EveryKindOfLineEndLoadsAlike)
 TEST_F(SettingsFileTest, NoFileChangesNothing)
 {
     view.values = Before();
-    LoadSettings(view, store);
+    EXPECT_EQ(LoadSettings(view, store), LoadOutcome::NoFile);
     EXPECT_EQ(view.values, Before());
     EXPECT_EQ(store.replaceCalls, 0);
 }
@@ -142,7 +143,7 @@ TEST_F(SettingsFileTest, UnreadableFileLoadsAsEmpty)
     WriteFile("dialuser=u\r\nstart=1\r\n");
     store.readFails = true;
 
-    LoadSettings(view, store);
+    EXPECT_EQ(LoadSettings(view, store), LoadOutcome::Unreadable);
 
     SettingsValues expected = Before();
     expected.account = "";
@@ -157,7 +158,7 @@ TEST_F(SettingsFileTest, ReadFailureWithExceptionLoadsAsEmpty)
     WriteFile("dialuser=u\r\nstart=1\r\n");
     store.readThrows = true;
 
-    LoadSettings(view, store);
+    EXPECT_EQ(LoadSettings(view, store), LoadOutcome::Unreadable);
 
     EXPECT_EQ(view.values.account, "");
     EXPECT_FALSE(view.values.enabled);

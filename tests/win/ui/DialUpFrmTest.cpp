@@ -441,17 +441,41 @@ TEST_F(DialUpFrmTest, DestructionRemovesTheTrayIconAndThenSavesTheSettings)
     EXPECT_EQ(actions.savedAccounts.back(), "kept");  // the widgets still existed
 }
 
-TEST_F(DialUpFrmTest, AFailureInCreationIsReportedAndSkipsTheRestOfIt)
+TEST_F(DialUpFrmTest, AFailingNavigationIsReportedAndCreationGoesOn)
 {
     ui::DialUpHooks hooks;
     hooks.NavigateUpdatePage = [](HWND) { throw std::runtime_error("navigation failed"); };
     actions.items = {"A"};
     Create(std::move(hooks));
     EXPECT_EQ(reports, (std::vector<std::string>{"navigation failed"}));
-    EXPECT_EQ(window->Label1Text(), L"Label1");
-    EXPECT_EQ(window->EntryItemCount(), 0u);
-    EXPECT_TRUE(actions.calls.empty());
+    EXPECT_EQ(window->Label1Text(), L"");
+    EXPECT_EQ(window->EntryItemCount(), 1u);
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load"}));
     EXPECT_EQ(window->CurrentPage(), 1);
+}
+
+TEST_F(DialUpFrmTest, AnyOtherFailureInCreationIsReportedAndSkipsTheRestOfIt)
+{
+    actions.failItems = true;
+    Create();
+    EXPECT_EQ(reports, (std::vector<std::string>{"phonebook gone"}));
+    EXPECT_EQ(actions.Count("load"), 0);
+}
+
+TEST_F(DialUpFrmTest, AnUnreadableSettingsFileIsNotOverwrittenUnlessTheBoxChanges)
+{
+    actions.loadOutcome = settings::LoadOutcome::Unreadable;
+    Create();
+    SendMessageW(window->Handle(), WM_ENDSESSION, TRUE, 0);
+    window.reset();
+    EXPECT_EQ(actions.Count("save"), 0);
+
+    Create();
+    actions.calls.clear();
+    window->SetEnabledTicked(true);  // runs the click handler, which saves
+    window.reset();
+    EXPECT_EQ(actions.Count("click"), 1);
+    EXPECT_EQ(actions.Count("save"), 1);  // the one at the end of the run
 }
 
 TEST_F(DialUpFrmTest, AFailureInAHandlerIsReportedAndTheWindowGoesOn)

@@ -1,6 +1,7 @@
 // Window actions that record what the window asks of them.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,21 @@ struct FakeDialUpActions final : ui::DialUpActions {
     std::vector<bool> tickedSeenByClick;             // the box's state as each click handler saw it
     std::vector<std::string> savedAccounts;
 
+    settings::LoadOutcome loadOutcome = settings::LoadOutcome::Loaded;
+    bool failItems = false;
+
     std::vector<std::string> EntryItems() override
     {
         calls.push_back("items");
+        if (failItems)
+            throw std::runtime_error("phonebook gone");
         return items;
     }
-    void LoadSettings(settings::SettingsView&) override { calls.push_back("load"); }
+    settings::LoadOutcome LoadSettings(settings::SettingsView&) override
+    {
+        calls.push_back("load");
+        return loadOutcome;
+    }
     void SaveSettings(const settings::SettingsView& view) override
     {
         calls.push_back("save");

@@ -1,0 +1,324 @@
+// velmora-ctl: drives a running Velmora from outside, the way the shell and
+// the user would, for the end-to-end tests, the demo and the benchmarks.
+//
+//   velmora-ctl [--timeout SECONDS] [--exe PATH] COMMAND [ARG]
+//
+// Finds the main window (waiting for it up to the timeout) and does one
+// command. With --exe only the window of the process started from that
+// file counts (a Windows path, or a Unix path as wine maps it to Z:), so
+// that several programs may run side by side. Exit code 0 on success; otherwise a message on stderr and:
+// 1 usage, 2 no window within the timeout, 3 condition not met within the
+// timeout, 4 the window did not answer.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"VelmoraDialUpFrm";
+constexpr UINT kTrayMessage = WM_USER + 11;
+constexpr WPARAM kTrayIconId = 34953;
+constexpr LPARAM kLeftDoubleClick = WM_LBUTTONDBLCLK;
+constexpr int kShowItemId = 200;   // N1
+constexpr int kExitItemId = 201;   // E1
+constexpr int kPageControlId = 100;
+constexpr int kEnableBoxId = 105;  // CheckBox1
+constexpr int kRefreshButtonId = 108;
+constexpr POINT kCounterLabelAt{57, 143};  // Label1, beside the Enable box
+
+enum ExitCode : int { kOk = 0, kUsage = 1, kNoWindow = 2, kTimedOut = 3, kNoAnswer = 4 };
+
+DWORD timeoutMs = 10000;
+std::wstring wantedImage;  // empty: any Velmora window
+
+int Fail(int code, const char* message)
+{
+    std::fprintf(stderr, "velmora-ctl: %s\n", message);
+    return code;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                        nullptr);
+    return bytes;
+}
+
+// Polls a condition every 5 ms until it holds or the timeout has passed.
+template <typename Condition>
+bool WaitFor(Condition condition)
+{
+    const ULONGLONG until = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= until)
+            return false;
+        Sleep(5);
+    }
+}
+
+// A Unix path as wine sees it: the root file system is drive Z:.
+std::wstring WindowsPath(std::wstring path)
+{
+    if (!path.empty() && path[0] == L'/')
+        path = L"Z:" + path;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+std::wstring ImageOf(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process)
+        return {};
+    wchar_t path[MAX_PATH * 2] = L"";
+    DWORD size = static_cast<DWORD>(std::size(path));
+    const bool named = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
+    CloseHandle(process);
+    return named ? std::wstring(path, size) : std::wstring();
+}
+
+HWND FindMainWindowNow()
+{
+    for (HWND window = FindWindowExW(nullptr, nullptr, kWindowClass, nullptr); window;
+         window = FindWindowExW(nullptr, window, kWindowClass, nullptr)) {
+        if (wantedImage.empty() || _wcsicmp(ImageOf(window).c_str(), wantedImage.c_str()) == 0)
+            return window;
+    }
+    return nullptr;
+}
+
+HWND FindMainWindow()
+{
+    HWND window = nullptr;
+    WaitFor([&] { return (window = FindMainWindowNow()) != nullptr; });
+    return window;
+}
+
+// SendMessage with the timeout: false when the window does not answer.
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &answer))
+        return false;
+    result = static_cast<LRESULT>(answer);
+    return true;
+}
+
+bool Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return PostMessageW(window, message, wParam, lParam) != FALSE;
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[512] = L"";
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                             timeoutMs, &copied))
+        return L"?";
+    return std::wstring(text, std::min<std::size_t>(copied, std::size(text) - 1));
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return name;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND window)
+{
+    std::vector<HWND> found;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND ControlById(HWND window, int id, const wchar_t* className)
+{
+    for (HWND child : Descendants(window))
+        if (GetDlgCtrlID(child) == id && _wcsicmp(ClassOf(child).c_str(), className) == 0)
+            return child;
+    return nullptr;
+}
+
+POINT PositionInParent(HWND child)
+{
+    RECT bounds{};
+    GetWindowRect(child, &bounds);
+    POINT corner{bounds.left, bounds.top};
+    ScreenToClient(GetParent(child), &corner);
+    return corner;
+}
+
+// The counter label has no identifier of its own: it is the static control
+// at its place beside the Enable box.
+HWND CounterLabel(HWND enableBox)
+{
+    if (!enableBox)
+        return nullptr;
+    const HWND panel = GetParent(enableBox);
+    for (HWND child : Descendants(panel)) {
+        if (GetParent(child) != panel || _wcsicmp(ClassOf(child).c_str(), L"Static") != 0)
+            continue;
+        const POINT at = PositionInParent(child);
+        if (at.x == kCounterLabelAt.x && at.y == kCounterLabelAt.y)
+            return child;
+    }
+    return nullptr;
+}
+
+int PrintState(HWND window)
+{
+    const HWND enableBox = ControlById(window, kEnableBoxId, L"Button");
+    const HWND pages = ControlById(window, kPageControlId, WC_TABCONTROLW);
+    const HWND counter = CounterLabel(enableBox);
+    LRESULT checked = -1;
+    LRESULT page = -1;
+    if (enableBox && !Send(enableBox, BM_GETCHECK, 0, 0, checked))
+        return Fail(kNoAnswer, "the Enable box does not answer");
+    if (pages && !Send(pages, TCM_GETCURSEL, 0, 0, page))
+        return Fail(kNoAnswer, "the tabs do not answer");
+    std::printf("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
+    std::printf("caption=%s\n", Utf8(TextOf(window)).c_str());
+    std::printf("label1=%s\n", counter ? Utf8(TextOf(counter)).c_str() : "?");
+    std::printf("enabled=%s\n", checked < 0 ? "?" : checked == BST_CHECKED ? "1" : "0");
+    std::printf("tab=%lld\n", static_cast<long long>(page));
+    std::fflush(stdout);
+    return enableBox && pages && counter ? kOk : Fail(kNoAnswer, "some controls were not found");
+}
+
+int MeasureLatency(HWND window, int count)
+{
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    std::vector<double> times;
+    for (int i = 0; i < count; ++i) {
+        LARGE_INTEGER start{}, end{};
+        QueryPerformanceCounter(&start);
+        LRESULT ignored = 0;
+        if (!Send(window, WM_NULL, 0, 0, ignored))
+            return Fail(kNoAnswer, "the window did not answer WM_NULL within the timeout");
+        QueryPerformanceCounter(&end);
+        times.push_back(static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
+                        static_cast<double>(frequency.QuadPart));
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("min=%.2f median=%.2f max=%.2f ms (%d round trips)\n", times.front(), times[times.size() / 2],
+                times.back(), count);
+    std::fflush(stdout);
+    return kOk;
+}
+
+int Click(HWND window, int id, const char* what)
+{
+    const HWND button = ControlById(window, id, L"Button");
+    if (!button) {
+        std::fprintf(stderr, "velmora-ctl: no %s found\n", what);
+        return kNoAnswer;
+    }
+    LRESULT ignored = 0;
+    return Send(button, BM_CLICK, 0, 0, ignored) ? kOk : Fail(kNoAnswer, "the button did not answer");
+}
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: velmora-ctl [--timeout SECONDS] [--exe PATH] COMMAND\n"
+                 "commands: wait-window, wait-shown, wait-hidden, exit, show, show-item, tray-other-id, close,\n"
+                 "          endsession, state, latency N, click-enable, click-refresh\n");
+    return kUsage;
+}
+
+int Run(const std::vector<std::wstring>& args)
+{
+    std::size_t next = 0;
+    while (next + 1 < args.size() && args[next].starts_with(L"--")) {
+        if (args[next] == L"--timeout") {
+            const double seconds = _wtof(args[next + 1].c_str());
+            if (seconds <= 0)
+                return Usage();
+            timeoutMs = static_cast<DWORD>(seconds * 1000);
+        } else if (args[next] == L"--exe") {
+            wantedImage = WindowsPath(args[next + 1]);
+        } else {
+            return Usage();
+        }
+        next += 2;
+    }
+    if (next >= args.size())
+        return Usage();
+    const std::wstring command = args[next++];
+    const std::wstring argument = next < args.size() ? args[next] : L"";
+
+    const HWND window = FindMainWindow();
+    if (!window)
+        return Fail(kNoWindow, "the Velmora window did not appear within the timeout");
+
+    if (command == L"wait-window")
+        return kOk;
+    if (command == L"wait-shown")
+        return WaitFor([&] { return IsWindowVisible(window) != FALSE; }) ? kOk
+                                                                           : Fail(kTimedOut, "the window stayed hidden");
+    if (command == L"wait-hidden")
+        return WaitFor([&] { return IsWindowVisible(window) == FALSE; }) ? kOk
+                                                                           : Fail(kTimedOut, "the window stayed shown");
+    if (command == L"exit")
+        return Post(window, WM_COMMAND, MAKEWPARAM(kExitItemId, 0), 0) ? kOk : Fail(kNoAnswer, "cannot post");
+    if (command == L"show-item")
+        return Post(window, WM_COMMAND, MAKEWPARAM(kShowItemId, 0), 0) ? kOk : Fail(kNoAnswer, "cannot post");
+    if (command == L"show")
+        return Post(window, kTrayMessage, kTrayIconId, kLeftDoubleClick) ? kOk : Fail(kNoAnswer, "cannot post");
+    if (command == L"tray-other-id")
+        return Post(window, kTrayMessage, kTrayIconId + 1, kLeftDoubleClick) ? kOk : Fail(kNoAnswer, "cannot post");
+    if (command == L"close")
+        return Post(window, WM_CLOSE, 0, 0) ? kOk : Fail(kNoAnswer, "cannot post");
+    if (command == L"endsession") {
+        LRESULT mayEnd = 0;
+        if (!Send(window, WM_QUERYENDSESSION, 0, 0, mayEnd))
+            return Fail(kNoAnswer, "no answer to WM_QUERYENDSESSION");
+        if (!mayEnd)
+            return Fail(kNoAnswer, "the window refused to let the session end");
+        LRESULT ignored = 0;
+        return Send(window, WM_ENDSESSION, TRUE, 0, ignored) ? kOk : Fail(kNoAnswer, "no answer to WM_ENDSESSION");
+    }
+    if (command == L"state")
+        return PrintState(window);
+    if (command == L"latency") {
+        const int count = argument.empty() ? 20 : _wtoi(argument.c_str());
+        return count > 0 ? MeasureLatency(window, count) : Usage();
+    }
+    if (command == L"click-enable")
+        return Click(window, kEnableBoxId, "Enable box");
+    if (command == L"click-refresh")
+        return Click(window, kRefreshButtonId, "refresh button");
+    return Usage();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::wstring> args(argv + 1, argv + argc);
+    return Run(args);
+}
