@@ -35,6 +35,8 @@ source cmake/xvfb-display.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j"$jobs"
 ctest --preset win64
+echo "Screenshots (build artefacts):"
+bash tools/ui-screenshots.sh build/win64
 
 step "Windows i686 (build only)"
 cmake --preset win32 >/dev/null

@@ -5,7 +5,7 @@
 # with --docs copies them to docs/ as well.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(cd "${1:-$here/build/c-win64}" && pwd)"
+build="$(cd "${1:-$here/build/win64}" && pwd)"
 copy_docs="${2:-}"
 cmake --build "$build" --target velmora_ui_screenshot >/dev/null
 "$here/tools/wine-fonts.sh" "${VELMORA_WINEPREFIX:-$build/wineprefix}" >/dev/null
