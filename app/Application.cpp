@@ -18,15 +18,8 @@ void TApplication::Deliver(MSG& message) const
 int TApplication::ShowModal(ui::TDialUpFrm& window)
 {
     window.ShowForModal();
-    while (!terminated_ && window.ModalResult == ui::mrNone) {
-        MSG message;
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            MarkTerminating();
-            break;
-        }
-        Deliver(message);
-    }
+    while (!terminated_ && window.ModalResult == ui::mrNone)
+        TakeAndDeliver();
     if (terminated_)
         window.ModalResult = ui::mrCancel;
     const int result = window.ModalResult;
@@ -36,15 +29,21 @@ int TApplication::ShowModal(ui::TDialUpFrm& window)
 
 void TApplication::Run()
 {
-    while (!terminated_) {
-        MSG message;
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            MarkTerminating();
-            break;
-        }
-        Deliver(message);
+    while (!terminated_)
+        TakeAndDeliver();
+}
+
+void TApplication::TakeAndDeliver()
+{
+    MSG message;
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+        // A quit request is not delivered: it marks the application as
+        // terminating, and the loops end.
+        MarkTerminating();
+        return;
     }
+    Deliver(message);
 }
 
 }  // namespace app

@@ -44,6 +44,10 @@ public:
     void Deliver(MSG& message) const;
 
 private:
+    // Waits for the next message and delivers it; a quit request marks the
+    // application as terminating instead.
+    void TakeAndDeliver();
+
     std::wstring title_;
     bool terminated_ = false;
     HWND mainWindow_ = nullptr;
