@@ -61,7 +61,7 @@ void ShellParts::Attach(ui::TDialUpFrm& window)
     actions.IsShown = [this] { return window_->Shown(); };
     actions.ShowModal = [this] { application_.ShowModal(*window_); };
     actions.Exit = [this] { window_->E1Click(); };
-    trayWindow_ = std::make_unique<TPlatformTrayWindow>(window.Handle(), std::move(actions));
+    trayWindow_ = std::make_unique<TPlatformTrayWindow>(window.Handle(), window.PopupMenu, std::move(actions));
 }
 
 }  // namespace app

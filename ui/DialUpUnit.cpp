@@ -43,8 +43,6 @@ enum ControlId : int {
     kLabel4Id,
     kSpeedButton43Id,
     kStatusBar1Id,
-    kN1Id = 200,
-    kE1Id,
 };
 
 HMENU ControlMenuId(int id)
@@ -172,11 +170,8 @@ void TDialUpFrm::CreateWidgets()
     const HFONT font = formFont_.get();
     const COLORREF windowText = GetSysColor(COLOR_WINDOWTEXT);
 
-    PopupMenu.reset(CreatePopupMenu());
-    N1 = kN1Id;
-    E1 = kE1Id;
-    AppendMenuW(PopupMenu.get(), MF_STRING, N1, texts::kN1);
-    AppendMenuW(PopupMenu.get(), MF_STRING, E1, texts::kE1);
+    N1 = static_cast<UINT>(TTrayMenuCommand::ShowMainWindow);
+    E1 = static_cast<UINT>(TTrayMenuCommand::Exit);
 
     RzPageControl1 = CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
                                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,

@@ -20,6 +20,7 @@
 #include "ui/DialUpHooks.h"
 #include "ui/GdiObject.h"
 #include "ui/shell/NotifyIconRecord.h"
+#include "ui/shell/TrayPopupMenu.h"
 #include "ui/Panel.h"
 #include "ui/SpinEdit.h"
 #include "ui/WindowTimer.h"
@@ -88,7 +89,7 @@ public:
     HWND AccountBox() const { return edtDialUser; }
     HWND PasswordBox() const { return edtDialPWD; }
     HWND WebBrowserHost() const { return WebBrowser2; }
-    HMENU PopupMenuHandle() const { return PopupMenu.get(); }
+    HMENU PopupMenuHandle() const { return PopupMenu.Handle(); }
     const TXPMenu* Styler() const { return XPMenuStyler.get(); }
 
     // The system's default beep for a key a spin edit refuses.
@@ -152,7 +153,7 @@ private:
 public:
     // The widgets, in their declaration order.
     WindowTimer Timer1{1, 1000};
-    MenuHandle PopupMenu;
+    TTrayPopupMenu PopupMenu;
     UINT N1 = 0;  // menu command identifiers
     UINT E1 = 0;
     HWND RzPageControl1 = nullptr;

@@ -1,4 +1,4 @@
-// Owning handles for GDI objects and menus.
+// Owning handles for GDI objects.
 #pragma once
 
 #include <windows.h>
@@ -17,10 +17,5 @@ using GdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDelete
 
 using FontHandle = GdiObject<HFONT>;
 using BrushHandle = GdiObject<HBRUSH>;
-
-struct MenuDeleter {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
 }  // namespace ui

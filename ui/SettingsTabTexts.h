@@ -18,8 +18,6 @@ inline constexpr wchar_t kLabel131[] = L"断线后等待";
 inline constexpr wchar_t kLabel132[] = L"秒再重拨";
 inline constexpr wchar_t kCheckBox1[] = L"启用";
 inline constexpr wchar_t kSpeedButton43[] = L"刷新(&R)";
-inline constexpr wchar_t kN1[] = L"显示主窗口(&S)";
-inline constexpr wchar_t kE1[] = L"退出系统(&E)";
 
 inline constexpr wchar_t kLabel2[] =
     L"功能简介： \r"

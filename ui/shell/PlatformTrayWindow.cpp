@@ -2,8 +2,8 @@
 
 #include "ui/shell/TrayHandlers.h"
 
-TPlatformTrayWindow::TPlatformTrayWindow(HWND window, TTrayWindowActions actions)
-    : window_(window), actions_(std::move(actions))
+TPlatformTrayWindow::TPlatformTrayWindow(HWND window, const TTrayPopupMenu& menu, TTrayWindowActions actions)
+    : window_(window), actions_(std::move(actions)), menu_(menu)
 {
 }
 

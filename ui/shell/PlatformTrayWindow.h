@@ -15,7 +15,8 @@ struct TTrayWindowActions {
 
 class TPlatformTrayWindow final : public ITrayWindow {
 public:
-    TPlatformTrayWindow(HWND window, TTrayWindowActions actions);
+    // `menu` is the window's tray menu; it outlives this object.
+    TPlatformTrayWindow(HWND window, const TTrayPopupMenu& menu, TTrayWindowActions actions);
 
     bool IsShown() const override;
     void SetActiveWindow() override;
@@ -30,5 +31,5 @@ public:
 private:
     HWND window_;
     TTrayWindowActions actions_;
-    TTrayPopupMenu menu_;
+    const TTrayPopupMenu& menu_;
 };

@@ -5,8 +5,10 @@
 
 enum class TTrayMenuCommand : UINT {
     None = 0,            // closed without a choice
-    ShowMainWindow = 1,  // N1
-    Exit = 2,            // E1
+    // Command identifiers away from IDOK and IDCANCEL, which the dialog
+    // keys (Enter, Esc) send to the window.
+    ShowMainWindow = 200,  // N1
+    Exit = 201,            // E1
 };
 
 class TTrayPopupMenu {

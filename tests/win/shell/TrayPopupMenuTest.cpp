@@ -91,7 +91,8 @@ struct TActionLog {
 TEST_F(TrayPopupMenuTest, ShowItemRunsTheShowHandler)
 {
     TActionLog log;
-    TPlatformTrayWindow tray(window_, log.Actions());
+    TTrayPopupMenu menu;
+    TPlatformTrayWindow tray(window_, menu, log.Actions());
     PressDuringMenu({VK_DOWN, VK_RETURN});
     tray.PopupMenuAt(200, 200);
     EXPECT_EQ(log.calls, std::vector<std::string>{"ShowModal"});
@@ -101,7 +102,8 @@ TEST_F(TrayPopupMenuTest, ExitItemRunsTheExitHandler)
 {
     TActionLog log;
     log.shown = true;
-    TPlatformTrayWindow tray(window_, log.Actions());
+    TTrayPopupMenu menu;
+    TPlatformTrayWindow tray(window_, menu, log.Actions());
     PressDuringMenu({VK_DOWN, VK_DOWN, VK_RETURN});
     tray.PopupMenuAt(200, 200);
     EXPECT_EQ(log.calls, std::vector<std::string>{"Exit"});
