@@ -1,7 +1,7 @@
 // The program's subsystems behind the main window: the remote-access
 // binding, connection control, the settings file store and the window's
-// actions over them. Kept apart from the Windows headers, whose error-code
-// macros clash with the remote-access declarations.
+// actions over them, behind one small interface so the entry sequence
+// needs none of their headers.
 #pragma once
 
 #include <memory>

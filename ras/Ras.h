@@ -43,8 +43,11 @@ inline constexpr std::size_t DNLEN = 15;
 inline constexpr DWORD SUCCESS = 0;
 inline constexpr DWORD ERROR_BUFFER_TOO_SMALL = 603;
 inline constexpr DWORD ERROR_INVALID_SIZE = 632;
-inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
-inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+// The platform's ERROR_INVALID_HANDLE and ERROR_INVALID_PARAMETER, named
+// apart from windows.h's macros of those names so that both headers can
+// meet in one file.
+inline constexpr DWORD ERROR_BAD_HANDLE = 6;
+inline constexpr DWORD ERROR_BAD_PARAMETER = 87;
 inline constexpr DWORD ERROR_CANNOT_FIND_PHONEBOOK_ENTRY = 623;
 inline constexpr DWORD ERROR_DIAL_ALREADY_IN_PROGRESS = 756;
 inline constexpr DWORD ERROR_AUTHENTICATION_FAILURE = 691;

@@ -1,6 +1,5 @@
 // What the drop-in rasapi32.dll needs from Windows, kept apart from the
-// remote-access declarations (the Windows headers define some of the same
-// error names as macros).
+// portable service so that it builds without the Windows headers.
 #pragma once
 
 #include <optional>

@@ -143,8 +143,8 @@ DWORD SimulatedRasService::EnumEntries(const char* reserved, const char* phonebo
 
     // A phonebook path names the one phonebook the service has.
     r.result = [&]() -> DWORD {
-        if (reserved || !byteCount || !entryCount) return ERROR_INVALID_PARAMETER;
-        if (!entries && *byteCount != 0) return ERROR_INVALID_PARAMETER;
+        if (reserved || !byteCount || !entryCount) return ERROR_BAD_PARAMETER;
+        if (!entries && *byteCount != 0) return ERROR_BAD_PARAMETER;
         if (entries && entries[0].dwSize != kEntryNameSize) return ERROR_INVALID_SIZE;
         std::lock_guard lock(mutex_);
         const auto count = static_cast<DWORD>(entries_.size());
@@ -184,8 +184,8 @@ DWORD SimulatedRasService::EnumConnections(RASCONNA* connections, DWORD* byteCou
     if (connectionCount) r.countIn = *connectionCount;
 
     r.result = [&]() -> DWORD {
-        if (!byteCount || !connectionCount) return ERROR_INVALID_PARAMETER;
-        if (!connections && *byteCount != 0) return ERROR_INVALID_PARAMETER;
+        if (!byteCount || !connectionCount) return ERROR_BAD_PARAMETER;
+        if (!connections && *byteCount != 0) return ERROR_BAD_PARAMETER;
         if (connections && connections[0].dwSize != kConnSize) return ERROR_INVALID_SIZE;
         std::lock_guard lock(mutex_);
         std::vector<std::pair<std::uintptr_t, const Link*>> listed;
@@ -253,10 +253,10 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
         bool writeAfterWait = false;
 
         r.result = [&]() -> DWORD {
-            if (!params || !handle) return ERROR_INVALID_PARAMETER;
+            if (!params || !handle) return ERROR_BAD_PARAMETER;
             if (params->dwSize != kDialParamsSize) return ERROR_INVALID_SIZE;
             // Only the RasDialFunc notifier is offered.
-            if (notifier && notifierType != kNotifierTypeRasDialFunc) return ERROR_INVALID_PARAMETER;
+            if (notifier && notifierType != kNotifierTypeRasDialFunc) return ERROR_BAD_PARAMETER;
 
             Entry* entry = FindEntry(r.entry);
             if (!entry) {
@@ -338,7 +338,7 @@ DWORD SimulatedRasService::HangUp(HRASCONN handle) {
         std::lock_guard lock(mutex_);
         const auto it = links_.find(ToValue(handle));
         if (it == links_.end()) {
-            r.result = ERROR_INVALID_HANDLE;
+            r.result = ERROR_BAD_HANDLE;
         } else {
             r.entry = it->second.entry;
             links_.erase(it);

@@ -271,7 +271,7 @@ TEST_F(SimulatedServiceTest, FailedDialsHandOutAHandleThatMustBeHungUp) {
 
     for (const HRASCONN handle : {missing, refused, noAnswer}) {
         EXPECT_EQ(service.HangUp(handle), SUCCESS);
-        EXPECT_EQ(service.HangUp(handle), ERROR_INVALID_HANDLE);
+        EXPECT_EQ(service.HangUp(handle), ERROR_BAD_HANDLE);
     }
 }
 
@@ -326,13 +326,13 @@ TEST_F(SimulatedServiceTest, HangUpCancelsADialInProgressAndEndsAConnection) {
     ASSERT_EQ(Dial("Kept", kept), SUCCESS);
     ASSERT_TRUE(WaitForReport(kept, RASCS_Connected));
     for (const auto& report : CallsOf(RasCallKind::Report)) EXPECT_NE(report.handle, cancelled);
-    EXPECT_EQ(service.HangUp(cancelled), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(service.HangUp(cancelled), ERROR_BAD_HANDLE);
 
     EXPECT_EQ(service.HangUp(kept), SUCCESS);
     EXPECT_TRUE(Listed().empty());
-    EXPECT_EQ(service.HangUp(kept), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(service.HangUp(nullptr), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(service.HangUp(Sentinel()), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(service.HangUp(kept), ERROR_BAD_HANDLE);
+    EXPECT_EQ(service.HangUp(nullptr), ERROR_BAD_HANDLE);
+    EXPECT_EQ(service.HangUp(Sentinel()), ERROR_BAD_HANDLE);
 }
 
 TEST_F(SimulatedServiceTest, RecordsWhatTheProgramPassed) {

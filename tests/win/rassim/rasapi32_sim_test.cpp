@@ -1,5 +1,3 @@
-// The remote-access declarations come before the Windows headers, which
-// define ERROR_INVALID_HANDLE and ERROR_INVALID_PARAMETER as macros.
 #include "ras/Ras.h"
 
 #define WIN32_LEAN_AND_MEAN

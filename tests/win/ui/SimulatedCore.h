@@ -1,7 +1,6 @@
 // The window's real actions over a simulated remote-access service, a
 // settings file in a given directory, an empty text table and a pump that
-// only counts its slices. No Windows header here: the remote-access
-// declarations and the platform's error-code macros do not mix.
+// only counts its slices.
 #pragma once
 
 #include <memory>
