@@ -122,7 +122,7 @@ void ConnectionControl::DialEntry(const std::string& entry, const std::string& a
         std::lock_guard lock(dialMutex_);
         // The platform lists a connection only once it has connected, so a
         // dial still in progress is not found above; it must not be doubled.
-        if (dial_.active) return;
+        if (dial_.active && !(dial_.hungUp && clock_() - dial_.hungUpAt >= kLateReportWindow)) return;
         dial_ = PendingDial{};
         dial_.active = true;
         dial_.started = clock_();
@@ -164,14 +164,27 @@ void ConnectionControl::HangUpActive() {
     const HRASCONN handle = ActiveConnection.exchange(nullptr);
     if (!handle) return;
     {
-        // Hanging up the program's own dial ends it: no report will follow.
+        // The program's own dial, hung up before its outcome was reported:
+        // a report already on its way still belongs to it.
         std::lock_guard lock(dialMutex_);
-        if (dial_.active && dial_.returned && dial_.handle == handle) dial_.active = false;
+        if (dial_.active && dial_.returned && dial_.handle == handle) {
+            dial_.hungUp = true;
+            dial_.hungUpAt = clock_();
+        }
     }
     service_.HangUp(handle);
 }
 
 void ConnectionControl::OnDialProgress(RASCONNSTATE state, DWORD error) {
+    if (state == RASCS_Connected || state == RASCS_Disconnected || error != SUCCESS) {
+        // The outcome of a dial the program has hung up already: it ends
+        // that dial and changes nothing else.
+        std::lock_guard lock(dialMutex_);
+        if (dial_.active && dial_.hungUp) {
+            dial_.active = false;
+            return;
+        }
+    }
     if (state == RASCS_Connected) {
         RedialPending.store(false);
         std::lock_guard lock(dialMutex_);
@@ -210,6 +223,11 @@ void ConnectionControl::ExpireStaleDial() {
     {
         std::lock_guard lock(dialMutex_);
         if (!dial_.active || !dial_.returned) return;
+        if (dial_.hungUp) {
+            // Hung up already; once no late report is to be expected, it is over.
+            if (clock_() - dial_.hungUpAt >= kLateReportWindow) dial_.active = false;
+            return;
+        }
         if (clock_() - dial_.started < kDialTimeout) return;
         // No report for too long: give the dial up as failed.
         dial_.active = false;

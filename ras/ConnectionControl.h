@@ -30,6 +30,10 @@ public:
     // A dial that reports nothing for this long is hung up and counts as
     // failed.
     static constexpr std::chrono::seconds kDialTimeout{120};
+    // A dial hung up before its outcome was reported may still report it
+    // (the report carries no handle): for this long such a report is taken
+    // as that dial's, and no new dial starts.
+    static constexpr std::chrono::seconds kLateReportWindow{3};
     // The table starts with room for 11 connections and grows when the
     // service asks for more.
     static constexpr std::size_t kInitialConnections = 11;
@@ -67,6 +71,8 @@ private:
         DialOutcome outcome = DialOutcome::None;
         HRASCONN handle = nullptr;
         std::chrono::steady_clock::time_point started{};
+        bool hungUp = false;  // the program hung it up before its outcome came
+        std::chrono::steady_clock::time_point hungUpAt{};
     };
 
     void ExpireStaleDial();

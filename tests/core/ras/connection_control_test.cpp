@@ -264,14 +264,39 @@ TEST_F(ConnectionControlTest, ADialThatReportsNothingFor120SecondsIsHungUpAsFail
     EXPECT_EQ(service.hangUps.back(), FakeHandle(0x3000));
 }
 
-TEST_F(ConnectionControlTest, HangingUpTheConnectedDialEndsIt) {
+TEST_F(ConnectionControlTest, ALateReportOfADialAlreadyHungUpIsNotTakenForTheNextDial) {
+    control.RedialPending = true;
+    control.DialEntry("ADSL", "u", "p");
+    service.connections = {{"ADSL", service.nextDialHandle}};
+    ASSERT_TRUE(control.IsEntryConnected("ADSL"));
+    control.HangUpActive();  // listed, but its report has not come yet
+
+    // No new dial while that report may still be on its way...
+    control.DialEntry("ADSL", "u", "p");
+    EXPECT_EQ(service.dials.size(), 1u);
+    // ...and when it comes, it ends the old dial and changes nothing else.
+    Report(RASCS_Connected);
+    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_FALSE(control.DialInProgress());
+    EXPECT_EQ(service.hangUps.size(), 1u);
+
+    service.nextDialHandle = FakeHandle(0x4000);
+    control.DialEntry("ADSL", "u", "p");
+    ASSERT_EQ(service.dials.size(), 2u);
+    Report(RASCS_Disconnected, ERROR_NO_ANSWER);  // the new dial's own end
+    EXPECT_EQ(service.hangUps.back(), FakeHandle(0x4000));
+}
+
+TEST_F(ConnectionControlTest, ADialHungUpBeforeItsReportIsOverAfterTheLateReportWindow) {
     control.DialEntry("ADSL", "u", "p");
     service.connections = {{"ADSL", service.nextDialHandle}};
     ASSERT_TRUE(control.IsEntryConnected("ADSL"));
     control.HangUpActive();
-    EXPECT_FALSE(control.DialInProgress());
-    Report(RASCS_Disconnected);
-    EXPECT_EQ(service.hangUps.size(), 1u);
+    now += ConnectionControl::kLateReportWindow;
+    service.nextDialHandle = FakeHandle(0x5000);
+    control.DialEntry("ADSL", "u", "p");
+    EXPECT_EQ(service.dials.size(), 2u);
+    EXPECT_EQ(service.hangUps.size(), 1u);  // the old handle is not hung up twice
 }
 
 }  // namespace
