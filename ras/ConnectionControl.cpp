@@ -1,5 +1,7 @@
 #include "ras/ConnectionControl.h"
 
+#include "ras/FieldText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -23,11 +25,6 @@ void CopyField(char (&field)[N], const std::string& text) {
 void Scrub(void* data, std::size_t size) {
     volatile unsigned char* bytes = static_cast<volatile unsigned char*>(data);
     for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
-}
-
-std::size_t BoundedLength(const char* text, std::size_t capacity) {
-    const void* nul = std::memchr(text, '\0', capacity);
-    return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : capacity;
 }
 
 unsigned char FoldAsciiLetter(unsigned char c) {
@@ -92,8 +89,8 @@ HRASCONN ConnectionControl::FindConnection(const std::string& entry) {
     const std::size_t entryLength = std::strlen(entry.c_str());
     for (DWORD i = 0; i < ConnectionCount; ++i) {
         const RASCONNA& record = ConnectionTable[i];
-        const std::size_t nameLength = BoundedLength(record.szEntryName, sizeof record.szEntryName);
-        if (NamesEqual(entry.c_str(), entryLength, record.szEntryName, nameLength))
+        const std::string_view name = FieldText(record.szEntryName, sizeof record.szEntryName);
+        if (NamesEqual(entry.c_str(), entryLength, name.data(), name.size()))
             return record.hrasconn;
     }
     return nullptr;

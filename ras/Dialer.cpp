@@ -1,5 +1,7 @@
 #include "ras/Dialer.h"
 
+#include "ras/FieldText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -25,11 +27,7 @@ void TDialer::LoadEntries() {
             const std::size_t valid = std::min<std::size_t>(count, buffer.size());
             if (Entries.size() < valid) Entries.resize(valid);
             for (std::size_t i = 0; i < valid; ++i) {
-                const char* name = buffer[i].szEntryName;
-                const void* nul = std::memchr(name, '\0', sizeof buffer[i].szEntryName);
-                const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - name)
-                                               : sizeof buffer[i].szEntryName;
-                Entries[i].assign(name, length);
+                Entries[i] = FieldText(buffer[i].szEntryName, sizeof buffer[i].szEntryName);
             }
             EntryCount = static_cast<std::int32_t>(valid);
             return;

@@ -1,16 +1,12 @@
 #include "ras/sim/RasCallText.h"
 
+#include "ras/FieldText.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace ras::sim {
 namespace {
-
-std::string FieldText(const char* field, std::size_t capacity) {
-    const void* nul = std::memchr(field, '\0', capacity);
-    const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - field) : capacity;
-    return std::string(field, length);
-}
 
 std::string PointerState(bool isNull) { return isNull ? "null" : "set"; }
 

@@ -5,17 +5,12 @@
 #include <stdexcept>
 #include <utility>
 
+#include "ras/FieldText.h"
 #include "ras/sim/EntryNameMatch.h"
 #include "ras/sim/RasCallText.h"
 
 namespace ras::sim {
 namespace {
-
-std::string FieldText(const char* field, std::size_t capacity) {
-    const void* nul = std::memchr(field, '\0', capacity);
-    const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - field) : capacity;
-    return std::string(field, length);
-}
 
 void CheckEntryName(const std::string& name) {
     if (name.empty() || name.size() > RAS_MaxEntryName || name.find('\0') != std::string::npos)
@@ -241,7 +236,7 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
         r.recordSize = params->dwSize;
         if (params->dwSize == kDialParamsSize) {
             r.params = *params;
-            r.entry = FieldText(params->szEntryName, sizeof params->szEntryName);
+            r.entry = std::string(FieldText(params->szEntryName, sizeof params->szEntryName));
         }
     }
     if (handle) r.handleIn = *handle;
