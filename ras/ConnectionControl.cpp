@@ -212,7 +212,8 @@ void ConnectionControl::OnDialProgress(RASCONNSTATE state, DWORD error) {
 
 bool ConnectionControl::DialInProgress() {
     std::lock_guard lock(dialMutex_);
-    return dial_.active;
+    // A dial hung up before its outcome is over once no late report is due.
+    return dial_.active && !(dial_.hungUp && clock_() - dial_.hungUpAt >= kLateReportWindow);
 }
 
 void ConnectionControl::ExpireStaleDial() {

@@ -41,7 +41,7 @@ TEST(ConnectionControlThreads, EveryHandleADialHandsOutIsHungUpOrHeldAndDialsNev
         if (round % 5 == 0) control.HangUpActive();
     }
     // Let the last reports arrive, then drop whatever is still connected.
-    for (int i = 0; i < 500 && control.DialInProgress(); ++i) std::this_thread::sleep_for(2ms);
+    for (int i = 0; i < 2500 && control.DialInProgress(); ++i) std::this_thread::sleep_for(2ms);
     ASSERT_FALSE(control.DialInProgress());
     for (const char* entry : entries)
         if (control.IsEntryConnected(entry)) control.HangUpActive();
