@@ -1,12 +1,41 @@
 # Sourced: sets DISPLAY to a private Xvfb display, starting one if needed.
-# The display number is derived from the user id so parallel users do not meet.
-VELMORA_XVFB_DISPLAY="${VELMORA_XVFB_DISPLAY:-:$(( 90 + $(id -u) % 9 ))}"
-if ! xdpyinfo -display "$VELMORA_XVFB_DISPLAY" >/dev/null 2>&1 && \
-   [ ! -e "/tmp/.X11-unix/X${VELMORA_XVFB_DISPLAY#:}" ]; then
-    (setsid Xvfb "$VELMORA_XVFB_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &)
-    for _ in $(seq 1 50); do
-        [ -e "/tmp/.X11-unix/X${VELMORA_XVFB_DISPLAY#:}" ] && break
+#
+# A display is reused only when a server really answers on it: a lock file
+# or socket left in /tmp by a server that is gone (a restarted machine keeps
+# them) proves nothing. A new server picks a free display number itself
+# (-displayfd), so it never meets another user's server or a stale lock, and
+# the number is remembered in a per-user file for later runs.
+velmora_display_answers() {
+    [ -n "$1" ] && xdpyinfo -display "$1" >/dev/null 2>&1
+}
+
+velmora_start_xvfb() {
+    local numfile
+    numfile="$(mktemp)"
+    (setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+        3>"$numfile" </dev/null >/dev/null 2>&1 &)
+    local n=""
+    for _ in $(seq 1 100); do
+        n="$(tr -dc '0-9' <"$numfile")"
+        [ -n "$n" ] && velmora_display_answers ":$n" && break
         sleep 0.1
     done
+    rm -f "$numfile"
+    if [ -n "$n" ]; then echo ":$n"; fi
+}
+
+velmora_display_file="${TMPDIR:-/tmp}/velmora-xvfb-display.$(id -u)"
+if velmora_display_answers "${VELMORA_XVFB_DISPLAY:-}"; then
+    :
+elif velmora_display_answers "$(cat "$velmora_display_file" 2>/dev/null)"; then
+    VELMORA_XVFB_DISPLAY="$(cat "$velmora_display_file")"
+else
+    VELMORA_XVFB_DISPLAY="$(velmora_start_xvfb)"
+    if velmora_display_answers "$VELMORA_XVFB_DISPLAY"; then
+        echo "$VELMORA_XVFB_DISPLAY" >"$velmora_display_file"
+    else
+        echo "xvfb-display.sh: could not start Xvfb" >&2
+    fi
 fi
+export VELMORA_XVFB_DISPLAY
 export DISPLAY="$VELMORA_XVFB_DISPLAY"
