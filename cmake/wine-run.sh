@@ -20,12 +20,31 @@ if [ -z "${DISPLAY:-}" ]; then
     source "$here/xvfb-display.sh"
 fi
 mkdir -p "$WINEPREFIX"
-# Set a new prefix up once, with its output away from the caller's pipes:
-# the services wine starts there outlive this run (the persistent server
-# keeps them) and would hold the test runner's output open.
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$WINE64" wineboot -i </dev/null >/dev/null 2>&1 || true
-    [ -x "$here/../tools/wine-fonts.sh" ] && "$here/../tools/wine-fonts.sh" "$WINEPREFIX" </dev/null >/dev/null 2>&1 || true
+
+# Runs a command with none of this shell's descriptors: no standard streams
+# and nothing the caller left open beyond them.
+detached() {
+    (
+        for fd in $(ls /proc/$BASHPID/fd); do
+            [ "$fd" -gt 2 ] && eval "exec $fd>&-" 2>/dev/null
+        done
+        exec "$@" </dev/null >/dev/null 2>&1
+    ) || true
+}
+
+# The server and the services wine starts with it (services.exe, rpcss,
+# winedevice, ...) outlive this run: the persistent server keeps them. Had
+# the test itself started them, they would inherit its output pipes and the
+# test runner would wait on those pipes for ever. So whenever no server runs
+# for the prefix (a new prefix, a reboot, a killed server), start the server
+# and the services here, detached, before the test.
+if ! "$WINESERVER" -k0 </dev/null >/dev/null 2>&1; then
+    detached "$WINESERVER" -p
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        detached "$WINE64" wineboot -i
+        [ -x "$here/../tools/wine-fonts.sh" ] && detached "$here/../tools/wine-fonts.sh" "$WINEPREFIX"
+    else
+        detached "$WINE64" wineboot
+    fi
 fi
-"$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
 exec "$WINE64" "$exe" "$@"
