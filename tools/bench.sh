@@ -33,7 +33,7 @@ finish() {
 }
 trap finish EXIT
 
-# Bring the prefix's server and services up away from this console.
+# Bring the prefix's server and services up before anything is timed.
 wine_run "$ctl_exe" --timeout 0.1 wait-window </dev/null >/dev/null 2>&1 || true
 
 # lay_out DIALUP_INI_LINES...: a fresh folder with the program, the

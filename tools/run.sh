@@ -42,10 +42,10 @@ wine_run() { bash "$root/cmake/wine-run.sh" "$@"; }
 ctl() { wine_run "$demo/velmora-ctl.exe" --timeout 20 --exe "$demo/Velmora.exe" "$@"; }
 
 echo "== Preparing the wine prefix (first time: about half a minute)"
-# Set up the prefix and its services with their output away from this
-# console; the font mapping makes the Chinese captions legible.
+# wine-run.sh sets a new prefix up (with the font mapping that makes the
+# Chinese captions legible) and brings its services up away from this
+# console.
 wine_run "$demo/velmora-ctl.exe" --timeout 0.1 wait-window </dev/null >/dev/null 2>&1 || true
-bash tools/wine-fonts.sh "$VELMORA_WINEPREFIX" </dev/null >/dev/null 2>&1 || true
 
 echo "== Running Velmora: the service's calls follow. Ctrl+C ends it."
 # The program runs in a process group of its own (job control), so Ctrl+C

@@ -55,15 +55,7 @@ lay_out() {
     printf '%s' "$2" | sed 's/$/\r/' > "$run_dir/dialup.ini"
 }
 
-# Brings the prefix's wineserver and its services up with their output
-# away from the test runner's pipes: they outlive this test (the server is
-# kept alive for later runs) and would otherwise hold ctest's output open.
-warm_up_wine() {
-    bash "$wine_run" "$ctl_exe" --timeout 0.1 wait-window </dev/null >/dev/null 2>&1 || true
-}
-
 start_velmora() {
-    warm_up_wine
     bash "$wine_run" "$run_dir/Velmora.exe" >"$run_dir/stdout.txt" 2>"$run_dir/stderr.txt" </dev/null &
     velmora_pid=$!
     note "Velmora started, pid $velmora_pid, in $run_dir"
