@@ -119,7 +119,7 @@ void ConnectionControl::DialEntry(const std::string& entry, const std::string& a
         std::lock_guard lock(dialMutex_);
         // The platform lists a connection only once it has connected, so a
         // dial still in progress is not found above; it must not be doubled.
-        if (dial_.active && !(dial_.hungUp && clock_() - dial_.hungUpAt >= kLateReportWindow)) return;
+        if (DialOngoing()) return;
         dial_ = PendingDial{};
         dial_.active = true;
         dial_.started = clock_();
@@ -212,6 +212,10 @@ void ConnectionControl::OnDialProgress(RASCONNSTATE state, DWORD error) {
 
 bool ConnectionControl::DialInProgress() {
     std::lock_guard lock(dialMutex_);
+    return DialOngoing();
+}
+
+bool ConnectionControl::DialOngoing() const {
     // A dial hung up before its outcome is over once no late report is due.
     return dial_.active && !(dial_.hungUp && clock_() - dial_.hungUpAt >= kLateReportWindow);
 }
@@ -223,7 +227,7 @@ void ConnectionControl::ExpireStaleDial() {
         if (!dial_.active || !dial_.returned) return;
         if (dial_.hungUp) {
             // Hung up already; once no late report is to be expected, it is over.
-            if (clock_() - dial_.hungUpAt >= kLateReportWindow) dial_.active = false;
+            dial_.active = DialOngoing();
             return;
         }
         if (clock_() - dial_.started < kDialTimeout) return;

@@ -76,6 +76,8 @@ private:
     };
 
     void ExpireStaleDial();
+    // Whether dial_ still counts as in progress; dialMutex_ is held.
+    bool DialOngoing() const;
 
     RasService& service_;
     Clock clock_;

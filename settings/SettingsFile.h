@@ -22,13 +22,13 @@ inline constexpr const char* kPeriodKey = "dialtime";
 inline constexpr const char* kPauseKey = "dialwainttime";
 inline constexpr const char* kEnabledKey = "start";
 
-// Copies the file into the widgets. Without a file nothing changes. A file
-// that cannot be read loads as an empty one. Ticking the Enable box runs
-// its click handler (which saves the settings) before this returns.
 // What loading found. A file that exists but could not be read is kept
 // apart from a missing one: the caller must not replace it with defaults.
 enum class LoadOutcome { NoFile, Loaded, Unreadable };
 
+// Copies the file into the widgets. Without a file nothing changes. A file
+// that cannot be read loads as an empty one. Ticking the Enable box runs
+// its click handler (which saves the settings) before this returns.
 LoadOutcome LoadSettings(SettingsView& view, FileStore& store) noexcept;
 
 // Writes the widgets to the file, replacing it in one step. When writing
