@@ -32,8 +32,6 @@ std::string MakeTrayTip(const std::wstring& caption, UINT codePage)
     return tip;
 }
 
-TTrayIcon::TTrayIcon(ShellNotifyIconCall shell) : shell_(std::move(shell)), data_(ownRecord_) {}
-
 TTrayIcon::TTrayIcon(TNotifyIconDataA88& record, ShellNotifyIconCall shell)
     : shell_(std::move(shell)), data_(record)
 {

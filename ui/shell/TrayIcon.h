@@ -32,9 +32,8 @@ std::string MakeTrayTip(const std::wstring& caption, UINT codePage = CP_ACP);
 
 class TTrayIcon {
 public:
-    explicit TTrayIcon(ShellNotifyIconCall shell = CallShellNotifyIconA);
     // Keeps the icon's description in `record`, a record the caller owns
-    // (the main window's TrayIconData).
+    // (the main window's TrayIconData) and that outlives this object.
     explicit TTrayIcon(TNotifyIconDataA88& record, ShellNotifyIconCall shell = CallShellNotifyIconA);
     // Takes the icon out of the tray if it is still there.
     ~TTrayIcon();
@@ -51,11 +50,8 @@ public:
     // the icon is gone already. The shell's answer is not looked at.
     void Remove();
 
-    const TNotifyIconDataA88& TrayIconData() const noexcept { return data_; }
-
 private:
     ShellNotifyIconCall shell_;
-    TNotifyIconDataA88 ownRecord_{};
     TNotifyIconDataA88& data_;
     bool added_ = false;
 };

@@ -25,7 +25,8 @@ LRESULT CALLBACK CountingChildProc(HWND window, UINT message, WPARAM w, LPARAM l
 // main window has them.
 struct TTestWindow {
     std::vector<DWORD> shellCalls;
-    TTrayIcon icon{[this](DWORD message, TNotifyIconDataA88&) {
+    TNotifyIconDataA88 TrayIconData{};
+    TTrayIcon icon{TrayIconData, [this](DWORD message, TNotifyIconDataA88&) {
         shellCalls.push_back(message);
         return TRUE;
     }};

@@ -48,7 +48,8 @@ const HICON kIcon = reinterpret_cast<HICON>(static_cast<INT_PTR>(0x5678));
 TEST(TrayIconTest, AddPassesTheFirstFormOfTheRecord)
 {
     TShellRecorder shell;
-    TTrayIcon icon(shell.Call());
+    TNotifyIconDataA88 record{};
+    TTrayIcon icon(record, shell.Call());
     icon.Add(kWindow, kIcon, L"Velmora V2.0.10");
 
     ASSERT_EQ(shell.calls.size(), 1u);
@@ -68,7 +69,8 @@ TEST(TrayIconTest, AddPassesTheFirstFormOfTheRecord)
 TEST(TrayIconTest, RemovePassesTheRecordUnchanged)
 {
     TShellRecorder shell;
-    TTrayIcon icon(shell.Call());
+    TNotifyIconDataA88 record{};
+    TTrayIcon icon(record, shell.Call());
     icon.Add(kWindow, kIcon, L"Velmora V2.0.10");
     icon.Remove();
 
@@ -81,7 +83,8 @@ TEST(TrayIconTest, DestructionRemovesAnIconStillShownOnly)
 {
     TShellRecorder shown;
     {
-        TTrayIcon icon(shown.Call());
+        TNotifyIconDataA88 record{};
+        TTrayIcon icon(record, shown.Call());
         icon.Add(kWindow, kIcon, L"tip");
     }
     ASSERT_EQ(shown.calls.size(), 2u);
@@ -89,7 +92,8 @@ TEST(TrayIconTest, DestructionRemovesAnIconStillShownOnly)
 
     TShellRecorder removed;
     {
-        TTrayIcon icon(removed.Call());
+        TNotifyIconDataA88 record{};
+        TTrayIcon icon(record, removed.Call());
         icon.Add(kWindow, kIcon, L"tip");
         icon.Remove();
     }
@@ -101,7 +105,8 @@ TEST(TrayIconTest, ExitRemovesTheIconThenTerminates)
     std::vector<std::string> log;
     TShellRecorder shell;
     shell.log = &log;
-    TTrayIcon icon(shell.Call());
+    TNotifyIconDataA88 record{};
+    TTrayIcon icon(record, shell.Call());
     icon.Add(kWindow, kIcon, L"Velmora V2.0.10");
 
     E1Click(icon, [&] { log.push_back("terminate"); });
