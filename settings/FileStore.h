@@ -1,6 +1,10 @@
 // The file operations the settings need, behind a seam: the Windows build
 // uses the platform's file API, native tests a POSIX one over a temporary
 // directory.
+//
+// Paths are UTF-8 text. The Windows store turns them into the platform's
+// wide paths, so a folder named in any script works whatever the ANSI
+// code page; the file's content is bytes and is never converted.
 #pragma once
 
 #include <optional>
@@ -15,6 +19,11 @@ public:
     // The full path of the settings file ("dialup.ini" beside the exe).
     virtual std::string SettingsPath() = 0;
 
+    // Tidies what a save that was cut short (a killed process, a failed
+    // restore) left beside the file: a file that was only under its backup
+    // name is put back, and the temporary files are removed.
+    virtual void RemoveLeftovers(const std::string& path) = 0;
+
     // True when a regular file (not a directory) exists at the path.
     virtual bool FileExists(const std::string& path) = 0;
 
@@ -24,7 +33,8 @@ public:
 
     // Replaces the file with exactly these bytes in one step: a temporary
     // file in the same directory is written and then put in place. When
-    // anything fails, false is returned and the old file is unchanged.
+    // anything fails, false is returned, the old file is unchanged and no
+    // temporary file is left.
     virtual bool ReplaceAll(const std::string& path, const std::string& bytes) = 0;
 };
 

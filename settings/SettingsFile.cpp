@@ -51,6 +51,9 @@ LoadOutcome LoadSettings(SettingsView& view, FileStore& store) noexcept
     LoadOutcome outcome = LoadOutcome::Unreadable;
     RunSwallowingFailures([&] {
         const std::string path = store.SettingsPath();
+        // A save cut short in the last run may have left the file under its
+        // backup name; it is put back before it is looked for.
+        RunSwallowingFailures([&] { store.RemoveLeftovers(path); });
         if (!store.FileExists(path)) {
             outcome = LoadOutcome::NoFile;
             return;
@@ -80,7 +83,9 @@ void SaveSettings(const SettingsView& view, FileStore& store) noexcept
         lines.SetValue(kEnabledKey, view.EnabledTicked() ? "1" : "0");
 
         // A failed write leaves the old file; the next save tries again.
-        lines.WriteTo(store, store.SettingsPath());
+        const std::string path = store.SettingsPath();
+        RunSwallowingFailures([&] { store.RemoveLeftovers(path); });
+        lines.WriteTo(store, path);
     });
 }
 

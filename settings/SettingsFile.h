@@ -5,8 +5,9 @@
 //   dialertext=<selected entry position, -1 for none>
 //   dialuser=<account>   dialpwd=<password>   dialtime=<period>
 //   dialwainttime=<pause>   start=<1 when re-dialling is enabled, else 0>
-// Both operations form the path afresh through the store and never fail
-// towards their caller.
+// Both operations form the path afresh through the store, first let it tidy
+// what a save cut short in an earlier run left beside the file, and never
+// fail towards their caller.
 #pragma once
 
 #include "settings/FileStore.h"

@@ -22,7 +22,12 @@ public:
     bool readFails = false;      // ReadAll cannot open the file
     bool readThrows = false;     // ReadAll fails with an exception
     bool replaceFails = false;   // ReplaceAll cannot write
+    bool tidyThrows = false;     // RemoveLeftovers fails with an exception
     int replaceCalls = 0;
+    int tidyCalls = 0;
+    // What a replace cut short left under the backup name: RemoveLeftovers
+    // puts it back when the file itself is missing, and drops it otherwise.
+    std::optional<std::string> backup;
 
     std::string SettingsPath() override
     {
@@ -30,6 +35,18 @@ public:
             throw std::runtime_error("module path unavailable");
         }
         return settingsPath;
+    }
+
+    void RemoveLeftovers(const std::string& path) override
+    {
+        ++tidyCalls;
+        if (tidyThrows) {
+            throw std::runtime_error("tidy failed");
+        }
+        if (backup && files.count(path) == 0) {
+            files[path] = *backup;
+        }
+        backup.reset();
     }
 
     bool FileExists(const std::string& path) override { return files.count(path) != 0; }

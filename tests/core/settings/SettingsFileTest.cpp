@@ -175,6 +175,47 @@ TEST_F(SettingsFileTest, PathFailureLeavesWidgetsAlone)
     EXPECT_EQ(view.values, Before());
 }
 
+// ---- Leftovers of a save cut short ---------------------------------------
+
+TEST_F(SettingsFileTest, LoadPutsBackAFileLeftUnderItsBackupName)
+{
+    store.backup = "dialuser=kept\r\nstart=0\r\n";
+
+    EXPECT_EQ(LoadSettings(view, store), LoadOutcome::Loaded);
+
+    EXPECT_EQ(store.tidyCalls, 1);
+    EXPECT_EQ(view.values.account, "kept");
+    EXPECT_EQ(store.SettingsBytes(), "dialuser=kept\r\nstart=0\r\n");
+}
+
+TEST_F(SettingsFileTest, SaveTidiesBeforeItWrites)
+{
+    store.backup = "dialuser=stale\r\n";
+    view.values = SettingsValues{0, "new", "", "10", "5", false};
+
+    SaveSettings(view, store);
+
+    EXPECT_EQ(store.tidyCalls, 1);
+    EXPECT_FALSE(store.backup.has_value());
+    EXPECT_EQ(store.SettingsBytes(), "dialertext=0\r\ndialuser=new\r\ndialtime=10\r\ndialwainttime=5\r\nstart=0\r\n");
+}
+
+TEST_F(SettingsFileTest, FailingTidyStillLoadsAndSaves)
+{
+    WriteFile("dialuser=u\r\n");
+    store.tidyThrows = true;
+
+    EXPECT_EQ(LoadSettings(view, store), LoadOutcome::Loaded);
+    EXPECT_EQ(view.values.account, "u");
+
+    view.values.account = "v";
+    SaveSettings(view, store);
+    EXPECT_EQ(store.tidyCalls, 2);
+    EXPECT_EQ(store.replaceCalls, 1);
+    ASSERT_TRUE(store.SettingsBytes().has_value());
+    EXPECT_NE(store.SettingsBytes()->find("\r\ndialuser=v\r\n"), std::string::npos);
+}
+
 TEST_F(SettingsFileTest, FailingEntrySelectionStillLoadsTheRest)
 {
     view.values = Before();
