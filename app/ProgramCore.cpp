@@ -1,5 +1,9 @@
 #include "app/ProgramCore.h"
 
+#include <windows.h>
+
+#include <stdexcept>
+
 #include "lang/LangUnit.h"
 #include "ras/ConnectionControl.h"
 #include "ras/win/RasApi32Service.h"
@@ -8,27 +12,85 @@
 
 namespace app {
 
+namespace {
+
+constexpr wchar_t kReportWindowClass[] = L"VelmoraDialReports";
+constexpr UINT WM_DIALREPORT = WM_APP + 1;
+
+// A message-only window on the program's thread. The service's thread posts
+// WM_DIALREPORT to it when a dial report has arrived; whichever loop runs
+// (the main loop, a modal showing, a tick's wait, a menu) delivers it, and
+// the reports are acted on here, on this thread.
+class DialReportWindow {
+public:
+    explicit DialReportWindow(ras::ConnectionControl& connections) : connections_(connections)
+    {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        if (!GetClassInfoExW(instance, kReportWindowClass, &windowClass)) {
+            windowClass = WNDCLASSEXW{};
+            windowClass.cbSize = sizeof windowClass;
+            windowClass.lpfnWndProc = WindowProc;
+            windowClass.hInstance = instance;
+            windowClass.lpszClassName = kReportWindowClass;
+            if (!RegisterClassExW(&windowClass))
+                throw std::runtime_error("cannot register the dial report window class");
+        }
+        handle_ = CreateWindowExW(0, kReportWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
+        if (!handle_)
+            throw std::runtime_error("cannot create the dial report window");
+        const HWND target = handle_;
+        connections_.SetReportWake([target] { PostMessageW(target, WM_DIALREPORT, 0, 0); });
+    }
+
+    ~DialReportWindow()
+    {
+        // No wake reaches the window once this returns.
+        connections_.SetReportWake({});
+        DestroyWindow(handle_);
+    }
+
+    DialReportWindow(const DialReportWindow&) = delete;
+    DialReportWindow& operator=(const DialReportWindow&) = delete;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<DialReportWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_DIALREPORT && self) {
+            self->connections_.DeliverReports();
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    ras::ConnectionControl& connections_;
+    HWND handle_ = nullptr;
+};
+
+}  // namespace
+
 struct ProgramCore::Parts {
     explicit Parts(scheduler::MessagePump& pump)
-        : connections(service), actions(service, connections, store, pump, *lang::Language)
+        : connections(service), reports(connections), actions(service, connections, store, pump, *lang::Language)
     {
     }
 
     ras::RasApi32Service service;
     ras::ConnectionControl connections;
+    DialReportWindow reports;
     settings::WinFileStore store;
     ui::CoreDialUpActions actions;
 };
 
-ProgramCore::ProgramCore(scheduler::MessagePump& pump) : parts_(std::make_unique<Parts>(pump))
-{
-    ras::SetDialCallbackTarget(&parts_->connections);
-}
+ProgramCore::ProgramCore(scheduler::MessagePump& pump) : parts_(std::make_unique<Parts>(pump)) {}
 
-ProgramCore::~ProgramCore()
-{
-    ras::SetDialCallbackTarget(nullptr);
-}
+ProgramCore::~ProgramCore() = default;
 
 ui::DialUpActions& ProgramCore::Actions()
 {

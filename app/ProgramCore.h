@@ -13,10 +13,10 @@ namespace app {
 
 class ProgramCore {
 public:
-    // Binds the remote-access service and sets the dial-progress callback's
-    // target; the process-wide text table must exist.
+    // Binds the remote-access service; dial reports are acted on on this
+    // thread. The process-wide text table must exist.
     explicit ProgramCore(scheduler::MessagePump& pump);
-    // Clears the callback's target.
+    // A report that arrives afterwards is dropped.
     ~ProgramCore();
     ProgramCore(const ProgramCore&) = delete;
     ProgramCore& operator=(const ProgramCore&) = delete;

@@ -4,11 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace ras {
 namespace {
-
-std::atomic<ConnectionControl*> g_callbackTarget{nullptr};
 
 // The most connections the table is ever grown to, whatever the service
 // asks for: a guard against a nonsensical byte count.
@@ -47,19 +46,16 @@ bool EntryNamesEqual(const char* a, const char* b) {
     return NamesEqual(a, std::strlen(a), b, std::strlen(b));
 }
 
-void SetDialCallbackTarget(ConnectionControl* target) { g_callbackTarget.store(target); }
-
-void RASAPI_CALL DialCallback(UINT /*message*/, RASCONNSTATE state, DWORD error) {
-    if (ConnectionControl* target = g_callbackTarget.load()) target->OnDialProgress(state, error);
-}
-
 ConnectionControl::ConnectionControl(RasService& service, Clock clock)
-    : ConnectionTable(kInitialConnections), service_(service), clock_(std::move(clock)) {}
+    : ConnectionTable(kInitialConnections),
+      service_(service),
+      clock_(std::move(clock)),
+      notifiers_(DialNotifierPool::Instance()),
+      client_(notifiers_.Join()) {}
 
-ConnectionControl::~ConnectionControl() {
-    ConnectionControl* self = this;
-    g_callbackTarget.compare_exchange_strong(self, nullptr);
-}
+ConnectionControl::~ConnectionControl() { notifiers_.Leave(client_); }
+
+void ConnectionControl::SetReportWake(ReportWake wake) { notifiers_.SetWake(client_, std::move(wake)); }
 
 void ConnectionControl::RefreshConnections() {
     // A failed enumeration counts as finding no connection. When the service
@@ -97,33 +93,31 @@ HRASCONN ConnectionControl::FindConnection(const std::string& entry) {
 }
 
 bool ConnectionControl::IsEntryConnected(const std::string& entry) {
+    DeliverReports();
     ExpireStaleDial();
-    const HRASCONN found = FindConnection(entry);
-    ActiveConnection.store(found);
-    return found != nullptr;
+    ActiveConnection = FindConnection(entry);
+    return ActiveConnection != nullptr;
 }
 
 void ConnectionControl::DialEntry(const std::string& entry, const std::string& account,
                                   const std::string& password) {
+    DeliverReports();
     ExpireStaleDial();
-    const HRASCONN found = FindConnection(entry);
-    ActiveConnection.store(found);
-    if (found) return;
+    ActiveConnection = FindConnection(entry);
+    if (ActiveConnection) return;
 
     // Texts that do not fit their fields make no dial: a cut account name or
     // password could only fail, and might count against the account at the
     // provider.
     if (entry.size() > RAS_MaxEntryName || account.size() > UNLEN || password.size() > PWLEN) return;
+    // The platform lists a connection only once it has connected, so a dial
+    // still in progress is not found above; it must not be doubled.
+    if (dial_) return;
 
-    {
-        std::lock_guard lock(dialMutex_);
-        // The platform lists a connection only once it has connected, so a
-        // dial still in progress is not found above; it must not be doubled.
-        if (DialOngoing()) return;
-        dial_ = PendingDial{};
-        dial_.active = true;
-        dial_.started = clock_();
-    }
+    const std::uint64_t id = ++lastDialId_;
+    const RASDIALFUNC notifier = notifiers_.Bind(client_, id);
+    if (!notifier) return;
+    dial_ = Dial{id, nullptr, clock_()};
 
     RASDIALPARAMSA params{};
     params.dwSize = sizeof(RASDIALPARAMSA);
@@ -134,110 +128,75 @@ void ConnectionControl::DialEntry(const std::string& entry, const std::string& a
     CopyField(params.szDomain, std::string("*"));
 
     HRASCONN handle = nullptr;
-    const DWORD result =
-        service_.Dial(nullptr, nullptr, &params, kNotifierTypeRasDialFunc, &DialCallback, &handle);
+    insideDial_ = true;
+    const DWORD result = service_.Dial(nullptr, nullptr, &params, kNotifierTypeRasDialFunc, notifier, &handle);
+    insideDial_ = false;
     Scrub(&params, sizeof params);
 
-    HRASCONN toHangUp = nullptr;
-    {
-        std::lock_guard lock(dialMutex_);
-        dial_.returned = true;
-        dial_.handle = handle;
-        if (result != SUCCESS || dial_.outcome == DialOutcome::Ended) {
-            // A failed start, or an end reported before RasDialA returned:
-            // every handle a dial hands out has to be hung up, even a failed
-            // one. RedialPending stays set, so a later tick dials again.
-            dial_.active = false;
-            toHangUp = handle;
-        } else {
-            if (dial_.outcome == DialOutcome::Connected) dial_.active = false;
-            ActiveConnection.store(handle);
-        }
+    dial_->handle = handle;
+    if (result != SUCCESS) {
+        // A failed start: every handle a dial hands out has to be hung up,
+        // even a failed one. RedialPending stays set, so a later tick dials
+        // again.
+        EndDial();
+        if (handle) service_.HangUp(handle);
+        return;
     }
-    if (toHangUp) service_.HangUp(toHangUp);
+    ActiveConnection = handle;
+    // What the service reported before RasDialA returned, now that the
+    // dial's handle is known.
+    DeliverReports();
 }
 
 void ConnectionControl::HangUpActive() {
-    const HRASCONN handle = ActiveConnection.exchange(nullptr);
+    const HRASCONN handle = std::exchange(ActiveConnection, nullptr);
     if (!handle) return;
-    {
-        // The program's own dial, hung up before its outcome was reported:
-        // a report already on its way still belongs to it.
-        std::lock_guard lock(dialMutex_);
-        if (dial_.active && dial_.returned && dial_.handle == handle) {
-            dial_.hungUp = true;
-            dial_.hungUpAt = clock_();
-        }
-    }
+    // The program's own dial, hung up before its outcome was reported: what
+    // its notifier still brings changes nothing.
+    if (dial_ && dial_->handle == handle) EndDial();
     service_.HangUp(handle);
 }
 
-void ConnectionControl::OnDialProgress(RASCONNSTATE state, DWORD error) {
-    if (state == RASCS_Connected || state == RASCS_Disconnected || error != SUCCESS) {
-        // The outcome of a dial the program has hung up already: it ends
-        // that dial and changes nothing else.
-        std::lock_guard lock(dialMutex_);
-        if (dial_.active && dial_.hungUp) {
-            dial_.active = false;
-            return;
-        }
+void ConnectionControl::DeliverReports() {
+    // Reports that come while RasDialA runs wait until it has returned the
+    // dial's handle.
+    if (insideDial_) return;
+    for (const DialReport& report : notifiers_.Take(client_)) {
+        if (!dial_ || report.dial != dial_->id) continue;  // a dial that is over
+        DialCallback(report.message, report.state, report.error);
     }
-    if (state == RASCS_Connected) {
-        RedialPending.store(false);
-        std::lock_guard lock(dialMutex_);
-        if (dial_.active) {
-            if (dial_.returned) dial_.active = false;
-            else dial_.outcome = DialOutcome::Connected;
-        }
-        return;
-    }
+}
+
+void ConnectionControl::DialCallback(UINT /*message*/, RASCONNSTATE state, DWORD error) {
+    if (!dial_) return;
+    dial_->lastHeard = clock_();
     // The end of the dial: the disconnected state, or an error in any state
     // (the platform stops a dial at its first error).
-    if (state != RASCS_Disconnected && error == SUCCESS) return;
-    HRASCONN toHangUp = nullptr;
-    {
-        std::lock_guard lock(dialMutex_);
-        if (!dial_.active) return;  // not a dial of ours: nothing to hang up
-        if (!dial_.returned) {
-            dial_.outcome = DialOutcome::Ended;  // DialEntry hangs up once it has the handle
-            return;
-        }
-        dial_.active = false;
-        toHangUp = dial_.handle;
-        HRASCONN expected = toHangUp;
-        ActiveConnection.compare_exchange_strong(expected, nullptr);
+    if (state == RASCS_Disconnected || error != SUCCESS) {
+        HangUpDial();
+    } else if (state == RASCS_Connected) {
+        RedialPending = false;
+        EndDial();
     }
-    if (toHangUp) service_.HangUp(toHangUp);
-}
-
-bool ConnectionControl::DialInProgress() {
-    std::lock_guard lock(dialMutex_);
-    return DialOngoing();
-}
-
-bool ConnectionControl::DialOngoing() const {
-    // A dial hung up before its outcome is over once no late report is due.
-    return dial_.active && !(dial_.hungUp && clock_() - dial_.hungUpAt >= kLateReportWindow);
 }
 
 void ConnectionControl::ExpireStaleDial() {
-    HRASCONN toHangUp = nullptr;
-    {
-        std::lock_guard lock(dialMutex_);
-        if (!dial_.active || !dial_.returned) return;
-        if (dial_.hungUp) {
-            // Hung up already; once no late report is to be expected, it is over.
-            dial_.active = DialOngoing();
-            return;
-        }
-        if (clock_() - dial_.started < kDialTimeout) return;
-        // No report for too long: give the dial up as failed.
-        dial_.active = false;
-        toHangUp = dial_.handle;
-        HRASCONN expected = toHangUp;
-        ActiveConnection.compare_exchange_strong(expected, nullptr);
-    }
-    if (toHangUp) service_.HangUp(toHangUp);
+    if (dial_ && clock_() - dial_->lastHeard >= kDialTimeout) HangUpDial();
+}
+
+void ConnectionControl::EndDial() {
+    if (!dial_) return;
+    notifiers_.Release(client_, dial_->id);
+    dial_.reset();
+}
+
+void ConnectionControl::HangUpDial() {
+    if (!dial_) return;
+    const HRASCONN handle = dial_->handle;
+    EndDial();
+    if (!handle) return;
+    if (ActiveConnection == handle) ActiveConnection = nullptr;
+    service_.HangUp(handle);
 }
 
 }  // namespace ras

@@ -1,23 +1,26 @@
 // Connection control: looking up an entry's active connection, dialling it
-// asynchronously, hanging up, and receiving the service's dial-progress
+// asynchronously, hanging up, and acting on the service's dial-progress
 // reports.
 //
-// Two values are shared with the service's callback thread:
-// ActiveConnection (the connection found or dialled last) and RedialPending
-// (a re-dial is owed). Both are atomics. The dial that the program started
-// is tracked on its own, under a mutex, so that its handle is the one hung
-// up when it reports the end, whatever ActiveConnection holds by then, and
-// so that no second dial starts while it has not reported its outcome.
+// Everything here runs on the program's (user-interface) thread. The
+// service calls a dial's notifier on a thread of its own; the notifier only
+// queues the report (see DialNotifiers.h) and wakes this thread, which then
+// calls DeliverReports. Every operation delivers what has arrived before it
+// looks at the dial, so ActiveConnection and RedialPending are plain values
+// that only this thread reads and writes.
+//
+// Each dial has its own notifier, so a report always concerns the dial
+// that made it; a report of a dial that is over changes nothing.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ras/DialNotifiers.h"
 #include "ras/Ras.h"
 #include "ras/RasService.h"
 
@@ -26,22 +29,26 @@ namespace ras {
 class ConnectionControl {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    using ReportWake = DialNotifierPool::Wake;
 
     // A dial that reports nothing for this long is hung up and counts as
-    // failed.
+    // failed; the time counts from its last report (or its start).
     static constexpr std::chrono::seconds kDialTimeout{120};
-    // A dial hung up before its outcome was reported may still report it
-    // (the report carries no handle): for this long such a report is taken
-    // as that dial's, and no new dial starts.
-    static constexpr std::chrono::seconds kLateReportWindow{3};
     // The table starts with room for 11 connections and grows when the
     // service asks for more.
     static constexpr std::size_t kInitialConnections = 11;
 
     explicit ConnectionControl(RasService& service, Clock clock = std::chrono::steady_clock::now);
+    // Reports that arrive afterwards are dropped; a dial in progress is left
+    // to the service.
     ~ConnectionControl();
     ConnectionControl(const ConnectionControl&) = delete;
     ConnectionControl& operator=(const ConnectionControl&) = delete;
+
+    // Called on the service's thread when a report has arrived and waits for
+    // DeliverReports (posting a message to the window, say). Safe to call
+    // from any thread; after it returns the previous wake is never called.
+    void SetReportWake(ReportWake wake);
 
     void RefreshConnections();
     HRASCONN FindConnection(const std::string& entry);
@@ -49,48 +56,45 @@ public:
     void DialEntry(const std::string& entry, const std::string& account, const std::string& password);
     void HangUpActive();
 
-    // The dial-progress report, called on the service's thread.
-    void OnDialProgress(RASCONNSTATE state, DWORD error);
+    // Acts on every report that has arrived for the dial in progress.
+    void DeliverReports();
+    // One report of the dial in progress: connected clears RedialPending;
+    // the disconnected state, or an error in any state, hangs the dial's
+    // own handle up. The dial is over after either.
+    void DialCallback(UINT message, RASCONNSTATE state, DWORD error);
 
     // True while a dial that the program started has not reported its
-    // outcome (connected, ended, or timed out).
-    bool DialInProgress();
+    // outcome, been hung up or been given up.
+    bool DialInProgress() const { return dial_.has_value(); }
 
-    std::atomic<HRASCONN> ActiveConnection{nullptr};
-    std::atomic<bool> RedialPending{false};
+    HRASCONN ActiveConnection = nullptr;
+    bool RedialPending = false;
     std::vector<RASCONNA> ConnectionTable;
     DWORD ConnectionCount = 0;
 
 private:
-    // What the service reported before RasDialA returned.
-    enum class DialOutcome { None, Connected, Ended };
-
-    struct PendingDial {
-        bool active = false;    // a dial was started and has not reported its outcome
-        bool returned = false;  // RasDialA has returned and `handle` is known
-        DialOutcome outcome = DialOutcome::None;
-        HRASCONN handle = nullptr;
-        std::chrono::steady_clock::time_point started{};
-        bool hungUp = false;  // the program hung it up before its outcome came
-        std::chrono::steady_clock::time_point hungUpAt{};
+    struct Dial {
+        std::uint64_t id = 0;
+        HRASCONN handle = nullptr;  // known once RasDialA has returned
+        std::chrono::steady_clock::time_point lastHeard{};
     };
 
+    // Gives the dial up when it has been silent for too long.
     void ExpireStaleDial();
-    // Whether dial_ still counts as in progress; dialMutex_ is held.
-    bool DialOngoing() const;
+    // The dial is over: its notifier goes back to the pool.
+    void EndDial();
+    // Ends the dial and hangs its own handle up; ActiveConnection is cleared
+    // only when it holds that handle.
+    void HangUpDial();
 
     RasService& service_;
     Clock clock_;
-    std::mutex dialMutex_;
-    PendingDial dial_;
+    DialNotifierPool& notifiers_;
+    const std::uint64_t client_;
+    std::uint64_t lastDialId_ = 0;
+    bool insideDial_ = false;  // RasDialA has not returned yet
+    std::optional<Dial> dial_;
 };
-
-// The process-wide connection control that DialCallback reports to. The
-// application sets it once at start-up; tests set their own.
-void SetDialCallbackTarget(ConnectionControl* target);
-
-// The RasDialFunc handed to RasDialA.
-void RASAPI_CALL DialCallback(UINT message, RASCONNSTATE state, DWORD error);
 
 // Case-insensitive for the letters a to z only; every other byte exact.
 bool EntryNamesEqual(const char* a, const char* b);

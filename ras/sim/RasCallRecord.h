@@ -75,6 +75,8 @@ struct RasCallRecord {
     RASCONNSTATE state = 0;
     DWORD error = SUCCESS;
     std::string address;
+    // Report: delivered after the program had hung the dial up.
+    bool afterHangUp = false;
 };
 
 }  // namespace ras::sim

@@ -122,6 +122,7 @@ std::string DescribeCall(const RasCallRecord& r) {
                                std::to_string(r.error);
             if (!r.address.empty()) text += ", address " + r.address;
             if (!r.notifier) text += " (no notifier)";
+            if (r.afterHangUp) text += " (after its hang-up)";
             return text;
         }
     }

@@ -78,6 +78,21 @@ private:
             NoteEntry(name);
             const auto error = static_cast<DWORD>(*code);
             Setup(name) = key == "fail" ? EntrySetup::FailsLater(error) : EntrySetup::FailsAtCall(error);
+        } else if (key == "fail_at") {
+            // Name:state:code, the name ending at the second colon from the end.
+            const std::size_t codeColon = value.rfind(':');
+            const std::size_t stateColon =
+                codeColon == std::string_view::npos || codeColon == 0 ? std::string_view::npos
+                                                                     : value.rfind(':', codeColon - 1);
+            if (stateColon == std::string_view::npos) return Problem(number, "expected Name:state:code");
+            const std::string_view name = Trim(value.substr(0, stateColon));
+            const auto state = Number(Trim(value.substr(stateColon + 1, codeColon - stateColon - 1)), 0x7FFFFFFF);
+            const auto code = Number(Trim(value.substr(codeColon + 1)), 0xFFFFFFFF);
+            if (!state) return Problem(number, "the state is not a number");
+            if (!code || *code == 0) return Problem(number, "the code is not a non-zero number");
+            if (!Name(number, name)) return;
+            NoteEntry(name);
+            Setup(name) = EntrySetup::FailsAt(static_cast<RASCONNSTATE>(*state), static_cast<DWORD>(*code));
         } else if (key == "succeed") {
             if (Name(number, value)) {
                 NoteEntry(value);
@@ -90,10 +105,13 @@ private:
                 NoteEntry(value);
                 Setup(value).reportBeforeReturn = true;
             }
-        } else if (key == "delay_ms") {
+        } else if (key == "delay_ms" || key == "late_report_ms" || key == "report_lag_ms") {
             const auto delay = Number(value, kMaxDelayMs);
-            if (!delay) return Problem(number, "delay_ms takes 0 to 3600000");
-            config_.dialDelay = std::chrono::milliseconds(*delay);
+            if (!delay) return Problem(number, key + " takes 0 to 3600000");
+            auto& field = key == "delay_ms" ? config_.dialDelay
+                          : key == "late_report_ms" ? config_.lateReport
+                                                    : config_.reportLag;
+            field = std::chrono::milliseconds(*delay);
         } else if (key == "progress" || key == "fresh_address" || key == "log") {
             const auto on = Switch(value);
             if (!on) return Problem(number, key + " takes on or off");
@@ -140,6 +158,8 @@ SimConfig ParseSimConfig(std::string_view text) { return Parser{}.Parse(text); }
 
 void ApplySimConfig(const SimConfig& config, SimulatedRasService& service) {
     if (config.dialDelay) service.SetDialDelay(*config.dialDelay);
+    if (config.lateReport) service.SetLateReportDelay(*config.lateReport);
+    if (config.reportLag) service.SetReportLag(*config.reportLag);
     if (config.progress) service.SetProgressStates(*config.progress ? DefaultProgressStates() : std::vector<RASCONNSTATE>{});
     if (config.freshAddress) service.SetFreshAddress(*config.freshAddress);
     if (config.deviceType || config.deviceName)

@@ -21,6 +21,8 @@ struct SimConfig {
     std::vector<std::pair<std::string, EntrySetup>> setups;  // in file order; a later one wins
     std::vector<std::string> connected;
     std::optional<std::chrono::milliseconds> dialDelay;
+    std::optional<std::chrono::milliseconds> lateReport;
+    std::optional<std::chrono::milliseconds> reportLag;
     std::optional<bool> progress;
     std::optional<bool> freshAddress;
     std::optional<bool> log;

@@ -104,6 +104,16 @@ void SimulatedRasService::SetProgressStates(std::vector<RASCONNSTATE> states) {
     progressStates_ = std::move(states);
 }
 
+void SimulatedRasService::SetLateReportDelay(std::optional<std::chrono::milliseconds> delay) {
+    std::lock_guard lock(mutex_);
+    lateReportDelay_ = delay ? std::optional(std::max(*delay, std::chrono::milliseconds{0})) : std::nullopt;
+}
+
+void SimulatedRasService::SetReportLag(std::chrono::milliseconds lag) {
+    std::lock_guard lock(mutex_);
+    reportLag_ = std::max(lag, std::chrono::milliseconds{0});
+}
+
 void SimulatedRasService::SetFreshAddress(bool fresh) {
     std::lock_guard lock(mutex_);
     freshAddress_ = fresh;
@@ -263,8 +273,7 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
             if (const std::uintptr_t connected = FindLinkOfEntry(entry->name, LinkStage::Connected)) {
                 // The connection is handed out again and reported connected.
                 *handle = ToHandle(connected);
-                if (notifier)
-                    reports_.push_back({connected, notifier, RASCS_Connected, SUCCESS, Clock::now(), false});
+                if (notifier) reports_.emplace_back(connected, notifier, RASCS_Connected, SUCCESS, Clock::now());
                 return SUCCESS;
             }
 
@@ -277,16 +286,30 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
             const HRASCONN dialled = NewLink(entry->name, LinkStage::Dialling);
             const std::uintptr_t value = ToValue(dialled);
             const Clock::time_point start = Clock::now();
+            const bool connects = setup.outcome == DialOutcome::Connect;
+            const RASCONNSTATE last = connects ? RASCS_Connected : setup.failState;
             if (notifier) {
-                const auto steps = static_cast<long long>(progressStates_.size()) + 1;
-                for (std::size_t i = 0; i < progressStates_.size(); ++i) {
+                // The progress states up to the one the dial fails in.
+                std::vector<RASCONNSTATE> states;
+                for (RASCONNSTATE state : progressStates_) {
+                    if (!connects && state == last) break;
+                    states.push_back(state);
+                }
+                const auto steps = static_cast<long long>(states.size()) + 1;
+                for (std::size_t i = 0; i < states.size(); ++i) {
                     const auto due = start + dialDelay_ * static_cast<long long>(i + 1) / steps;
-                    reports_.push_back({value, notifier, progressStates_[i], SUCCESS, due, false});
+                    reports_.emplace_back(value, notifier, states[i], SUCCESS, due);
                 }
             }
-            const bool connects = setup.outcome == DialOutcome::Connect;
-            reports_.push_back({value, notifier, connects ? RASCS_Connected : RASCS_Disconnected,
-                                connects ? SUCCESS : setup.error, start + dialDelay_, true});
+            PendingReport outcome(value, notifier, last, connects ? SUCCESS : setup.error, start + dialDelay_,
+                                  true);
+            if (connects && notifier && reportLag_.count() > 0) {
+                PendingReport listing = outcome;
+                listing.listOnly = true;
+                reports_.push_back(listing);
+                outcome.due += reportLag_;
+            }
+            reports_.push_back(outcome);
 
             if (!notifier || setup.reportBeforeReturn) {
                 awaited = value;
@@ -337,7 +360,15 @@ DWORD SimulatedRasService::HangUp(HRASCONN handle) {
         } else {
             r.entry = it->second.entry;
             links_.erase(it);
-            std::erase_if(reports_, [value = ToValue(handle)](const PendingReport& p) { return p.handle == value; });
+            const std::uintptr_t value = ToValue(handle);
+            for (PendingReport& report : reports_) {
+                // With late reports on, the outcome still comes.
+                if (report.handle != value || !report.outcome || report.listOnly || !lateReportDelay_) continue;
+                report.afterHangUp = true;
+                report.entry = r.entry;
+                report.due = Clock::now() + *lateReportDelay_;
+            }
+            std::erase_if(reports_, [value](const PendingReport& p) { return p.handle == value && !p.afterHangUp; });
             r.result = SUCCESS;
             changed_.notify_all();
         }
@@ -435,29 +466,36 @@ void SimulatedRasService::ReportLoop() {
         const auto next = std::min_element(reports_.begin(), reports_.end(),
                                            [](const PendingReport& a, const PendingReport& b) { return a.due < b.due; });
         if (next->due > Clock::now()) {
-            changed_.wait_until(lock, next->due);
+            // A copy: the queue may grow, and move, while this waits.
+            const Clock::time_point due = next->due;
+            changed_.wait_until(lock, due);
             continue;
         }
         const PendingReport report = *next;
         reports_.erase(next);
-        const auto it = links_.find(report.handle);
-        if (it == links_.end()) continue;
-        Link& link = it->second;
-        if (report.outcome && link.stage == LinkStage::Dialling) {
-            if (report.state == RASCS_Connected) Connect(link);
-            else link.stage = LinkStage::Ended;
-        }
-
         RasCallRecord r;
         r.kind = RasCallKind::Report;
         r.handle = ToHandle(report.handle);
-        r.entry = link.entry;
         r.message = WM_RASDIALEVENT;
         r.state = report.state;
         r.error = report.error;
         r.notifier = report.notifier;
-        if (report.state == RASCS_Connected) r.address = link.address;
-        changed_.notify_all();  // the enumeration may list it now
+        r.afterHangUp = report.afterHangUp;
+        if (report.afterHangUp) {
+            r.entry = report.entry;
+        } else {
+            const auto it = links_.find(report.handle);
+            if (it == links_.end()) continue;
+            Link& link = it->second;
+            if (report.outcome && link.stage == LinkStage::Dialling) {
+                if (report.state == RASCS_Connected) Connect(link);
+                else link.stage = LinkStage::Ended;
+            }
+            changed_.notify_all();  // the enumeration may list it now
+            if (report.listOnly) continue;
+            r.entry = link.entry;
+            if (report.state == RASCS_Connected) r.address = link.address;
+        }
 
         // The notifier runs without the lock: it may call back into the
         // service (a hang-up on the end of a dial, an enumeration).

@@ -25,8 +25,15 @@
 //   no handle.
 // - Hanging up a dial in progress cancels it and releases its handle: its
 //   reports still due are dropped (one that the report thread has already
-//   taken for delivery at that moment still arrives). Nothing is reported
-//   after RASCS_Connected.
+//   taken for delivery at that moment still arrives), unless late reports
+//   are switched on (SetLateReportDelay): then its outcome report still
+//   comes, that long after the hang-up, through the dial's notifier.
+//   Nothing is reported after the outcome (RASCS_Connected, or the state a
+//   dial fails in).
+// - A dial may fail at any state (EntrySetup::FailsAt): the progress states
+//   before it are reported, then that state with the error code.
+// - With a report lag (SetReportLag), a dial that connects is listed by the
+//   enumeration that long before its RASCS_Connected report comes.
 // - With a null notifier the dial runs synchronously: RasDialA returns the
 //   outcome (0 or the failure's code) once the delay has passed.
 // - The destructor stops and joins the report thread; reports still due are
@@ -39,6 +46,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,7 +73,7 @@ inline constexpr DWORD ERROR_USER_DISCONNECTION = 631;
 
 enum class DialOutcome {
     Connect,     // reports RASCS_Connected after the delay
-    FailLater,   // reports RASCS_Disconnected with `error` after the delay
+    FailLater,   // reports `failState` (RASCS_Disconnected unless set) with `error` after the delay
     FailAtCall,  // RasDialA returns `error` at once (a handle is written); nothing is reported
 };
 
@@ -77,9 +85,15 @@ struct EntrySetup {
     // returns (RasDialA waits for it: the delay and at most
     // kReportBeforeReturnWait more).
     bool reportBeforeReturn = false;
+    // FailLater: the state reported with the error. The progress states that
+    // come before it in the service's list are reported first.
+    RASCONNSTATE failState = RASCS_Disconnected;
 
     static EntrySetup Connects() { return {}; }
     static EntrySetup FailsLater(DWORD code) { return {DialOutcome::FailLater, code, false}; }
+    static EntrySetup FailsAt(RASCONNSTATE state, DWORD code) {
+        return {DialOutcome::FailLater, code, false, state};
+    }
     static EntrySetup FailsAtCall(DWORD code) { return {DialOutcome::FailAtCall, code, false}; }
 };
 
@@ -130,6 +144,13 @@ public:
     // States reported, evenly spread over the delay, before the outcome
     // (RASCS_OpenPort and so on). None by default.
     void SetProgressStates(std::vector<RASCONNSTATE> states);
+    // A dial hung up before its outcome was reported still reports that
+    // outcome, `delay` after the hang-up (as the platform may, from a report
+    // already on its way). Nothing: such reports are dropped (the default).
+    void SetLateReportDelay(std::optional<std::chrono::milliseconds> delay);
+    // A connecting dial is listed this long before its RASCS_Connected
+    // report is delivered (0 by default).
+    void SetReportLag(std::chrono::milliseconds lag);
     // On (the default): every connection gets a new address, 10.64.x.y.
     // Off: each entry keeps the address of its first connection.
     void SetFreshAddress(bool fresh);
@@ -171,12 +192,19 @@ private:
     };
 
     struct PendingReport {
+        PendingReport(std::uintptr_t handle, RASDIALFUNC notifier, RASCONNSTATE state, DWORD error,
+                      Clock::time_point due, bool outcome = false)
+            : handle(handle), notifier(notifier), state(state), error(error), due(due), outcome(outcome) {}
+
         std::uintptr_t handle = 0;
         RASDIALFUNC notifier = nullptr;  // null: a synchronous dial, nothing to call
         RASCONNSTATE state = 0;
         DWORD error = SUCCESS;
         Clock::time_point due{};
         bool outcome = false;  // the last report of the dial: settles its stage
+        bool listOnly = false;  // no report: the connection is listed from now on
+        bool afterHangUp = false;  // delivered although the dial was hung up
+        std::string entry;
     };
 
     Entry* FindEntry(const std::string& name);              // letters a-z match A-Z
@@ -199,6 +227,8 @@ private:
     std::uint32_t nextAddress_ = 0;
     std::chrono::milliseconds dialDelay_ = kDefaultDialDelay;
     std::vector<RASCONNSTATE> progressStates_;
+    std::optional<std::chrono::milliseconds> lateReportDelay_;
+    std::chrono::milliseconds reportLag_{0};
     bool freshAddress_ = true;
     std::string deviceType_ = kDefaultDeviceType;
     std::string deviceName_ = kDefaultDeviceName;

@@ -91,6 +91,13 @@ public:
         return dialResult;
     }
 
+    // Calls the notifier the program handed to dial number `index` (the
+    // last one by default), as the service's thread would.
+    void Report(RASCONNSTATE state, DWORD error = SUCCESS, std::size_t index = static_cast<std::size_t>(-1)) const {
+        const DialCall& dial = index < dials.size() ? dials[index] : dials.back();
+        dial.notifier(WM_RASDIALEVENT, state, error);
+    }
+
     DWORD HangUp(HRASCONN handle) override {
         hangUps.push_back(handle);
         std::erase_if(connections, [handle](const ActiveConnectionRecord& c) { return c.handle == handle; });

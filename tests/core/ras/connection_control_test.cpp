@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <functional>
+#include <ostream>
 
 #include "tests/core/ras/ScriptedRasService.h"
 
@@ -13,10 +17,15 @@ using testing::FakeHandle;
 using testing::ScriptedRasService;
 
 class ConnectionControlTest : public ::testing::Test {
-protected:
-    ConnectionControlTest() : control(service, [this] { return now; }) { SetDialCallbackTarget(&control); }
+public:
+    ConnectionControlTest() : control(service, [this] { return now; }) {}
 
-    void Report(RASCONNSTATE state, DWORD error = SUCCESS) { DialCallback(WM_RASDIALEVENT, state, error); }
+    // A report through the notifier of dial number `dial` (the last one by
+    // default), delivered on this thread.
+    void Report(RASCONNSTATE state, DWORD error = SUCCESS, std::size_t dial = static_cast<std::size_t>(-1)) {
+        service.Report(state, error, dial);
+        control.DeliverReports();
+    }
 
     std::chrono::steady_clock::time_point now{};
     ScriptedRasService service;
@@ -49,14 +58,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ConnectionControlTest, NoConnectionFindsNothingAndClearsTheHeldHandle) {
     control.ActiveConnection = FakeHandle(5);
     EXPECT_FALSE(control.IsEntryConnected("ADSL"));
-    EXPECT_EQ(control.ActiveConnection.load(), nullptr);
+    EXPECT_EQ(control.ActiveConnection, nullptr);
     EXPECT_EQ(control.ConnectionCount, 0u);
 }
 
 TEST_F(ConnectionControlTest, EnumeratesWithTheOldRecordSizeAndElevenRecords) {
     for (int i = 0; i < 11; ++i) service.connections.push_back({"E" + std::to_string(i), FakeHandle(100 + i)});
     EXPECT_TRUE(control.IsEntryConnected("e10"));
-    EXPECT_EQ(control.ActiveConnection.load(), FakeHandle(110));
+    EXPECT_EQ(control.ActiveConnection, FakeHandle(110));
     ASSERT_EQ(service.enumConnectionByteCounts.size(), 1u);
     EXPECT_EQ(service.enumConnectionByteCounts[0], 11 * sizeof(RASCONNA));
     EXPECT_EQ(control.ConnectionCount, 11u);
@@ -81,7 +90,7 @@ TEST_F(ConnectionControlTest, DialingAConnectedEntryMakesNoDialAndHoldsItsHandle
     service.connections = {{"ADSL", FakeHandle(9)}};
     control.DialEntry("adsl", "user", "pass");
     EXPECT_TRUE(service.dials.empty());
-    EXPECT_EQ(control.ActiveConnection.load(), FakeHandle(9));
+    EXPECT_EQ(control.ActiveConnection, FakeHandle(9));
 }
 
 TEST_F(ConnectionControlTest, DialPassesTheParametersByteForByte) {
@@ -101,9 +110,9 @@ TEST_F(ConnectionControlTest, DialPassesTheParametersByteForByte) {
     EXPECT_TRUE(call.extensionsNull);
     EXPECT_TRUE(call.phonebookNull);
     EXPECT_EQ(call.notifierType, 0u);
-    EXPECT_EQ(call.notifier, &DialCallback);
+    EXPECT_NE(call.notifier, nullptr);
     EXPECT_EQ(call.handleCellOnEntry, nullptr);
-    EXPECT_EQ(control.ActiveConnection.load(), service.nextDialHandle);
+    EXPECT_EQ(control.ActiveConnection, service.nextDialHandle);
     EXPECT_TRUE(control.DialInProgress());
 }
 
@@ -136,36 +145,102 @@ TEST_F(ConnectionControlTest, HangUpActiveHangsUpOnceAndClears) {
     control.HangUpActive();
     control.HangUpActive();
     EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{FakeHandle(3)});
-    EXPECT_EQ(control.ActiveConnection.load(), nullptr);
+    EXPECT_EQ(control.ActiveConnection, nullptr);
 }
 
 TEST_F(ConnectionControlTest, ConnectedReportClearsTheOwedRedialAndEndsTheDial) {
     control.RedialPending = true;
     control.DialEntry("ADSL", "u", "p");
     Report(RASCS_Connected);
-    EXPECT_FALSE(control.RedialPending.load());
+    EXPECT_FALSE(control.RedialPending);
     EXPECT_FALSE(control.DialInProgress());
-    EXPECT_EQ(control.ActiveConnection.load(), service.nextDialHandle);
+    EXPECT_EQ(control.ActiveConnection, service.nextDialHandle);
     EXPECT_TRUE(service.hangUps.empty());
 }
 
-TEST_F(ConnectionControlTest, ReportsWithoutADialOfOursTouchNothing) {
+TEST_F(ConnectionControlTest, AReportWithoutADialInProgressTouchesNothing) {
     control.RedialPending = true;
     control.ActiveConnection = FakeHandle(4);
-    Report(RASCS_Disconnected, ERROR_NO_ANSWER);
-    Report(5);
-    Report(0);
+    for (RASCONNSTATE state : {RASCS_Connected, RASCS_Disconnected, 5, 0})
+        control.DialCallback(WM_RASDIALEVENT, state, state == RASCS_Disconnected ? ERROR_NO_ANSWER : SUCCESS);
     EXPECT_TRUE(service.hangUps.empty());
-    EXPECT_TRUE(control.RedialPending.load());
-    EXPECT_EQ(control.ActiveConnection.load(), FakeHandle(4));
+    EXPECT_TRUE(control.RedialPending);
+    EXPECT_EQ(control.ActiveConnection, FakeHandle(4));
 }
+
+TEST_F(ConnectionControlTest, EachDialHasANotifierOfItsOwn) {
+    control.DialEntry("ADSL", "u", "p");
+    control.ActiveConnection = service.nextDialHandle;
+    control.HangUpActive();  // over without its outcome: its notifier may still be called
+    service.nextDialHandle = FakeHandle(0x2000);
+    control.DialEntry("ADSL", "u", "p");
+    ASSERT_EQ(service.dials.size(), 2u);
+    EXPECT_NE(service.dials[0].notifier, service.dials[1].notifier);
+    EXPECT_EQ(service.dials[1].notifierType, 0u);
+}
+
+// However a dial is over, what still comes through its notifier changes
+// nothing: not the flag, not the held handle, not the next dial.
+struct OverCase {
+    const char* how;
+    std::function<void(ConnectionControlTest&)> end;
+};
+
+void PrintTo(const OverCase& c, std::ostream* os) { *os << c.how; }
+
+class ADialThatIsOver : public ConnectionControlTest, public ::testing::WithParamInterface<OverCase> {};
+
+TEST_P(ADialThatIsOver, IgnoresWhatItsNotifierStillBrings) {
+    control.RedialPending = true;
+    control.DialEntry("ADSL", "u", "p");
+    GetParam().end(*this);
+    ASSERT_FALSE(control.DialInProgress()) << GetParam().how;
+    const std::size_t hangUpsBefore = service.hangUps.size();
+
+    service.nextDialHandle = FakeHandle(0x7000);
+    control.DialEntry("ADSL", "u", "p");
+    ASSERT_EQ(service.dials.size(), 2u) << GetParam().how;
+    now += std::chrono::seconds(5);
+    for (RASCONNSTATE state : {5, RASCS_Connected, RASCS_Disconnected}) {
+        Report(state, state == RASCS_Disconnected ? ERROR_NO_ANSWER : SUCCESS, 0);
+        Report(state, ERROR_AUTHENTICATION_FAILURE, 0);
+    }
+    EXPECT_EQ(service.hangUps.size(), hangUpsBefore) << GetParam().how;
+    EXPECT_TRUE(control.DialInProgress()) << GetParam().how;
+    EXPECT_EQ(control.ActiveConnection, FakeHandle(0x7000)) << GetParam().how;
+    EXPECT_EQ(control.RedialPending, GetParam().how != std::string("connected")) << GetParam().how;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, ADialThatIsOver,
+    ::testing::Values(
+        OverCase{"connected", [](ConnectionControlTest& t) { t.Report(RASCS_Connected); }},
+        OverCase{"ended", [](ConnectionControlTest& t) { t.Report(RASCS_Disconnected, ERROR_NO_ANSWER); }},
+        OverCase{"failed at a state", [](ConnectionControlTest& t) { t.Report(5, ERROR_AUTHENTICATION_FAILURE); }},
+        OverCase{"hung up by the program",
+                 [](ConnectionControlTest& t) {
+                     t.service.connections = {{"ADSL", t.service.nextDialHandle}};
+                     ASSERT_TRUE(t.control.IsEntryConnected("ADSL"));
+                     t.control.HangUpActive();
+                 }},
+        OverCase{"given up after the limit",
+                 [](ConnectionControlTest& t) {
+                     t.now += ConnectionControl::kDialTimeout;
+                     t.control.IsEntryConnected("ADSL");
+                 }}),
+    [](const ::testing::TestParamInfo<OverCase>& info) {
+        std::string name;
+        for (const char* c = info.param.how; *c; ++c)
+            if (std::isalpha(static_cast<unsigned char>(*c))) name += *c;
+        return name;
+    });
 
 TEST_F(ConnectionControlTest, IntermediateStatesOfOurDialChangeNothing) {
     control.RedialPending = true;
     control.DialEntry("ADSL", "u", "p");
     for (RASCONNSTATE state : {0, 1, 5, 14, 0x1000}) Report(state);
     EXPECT_TRUE(control.DialInProgress());
-    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_TRUE(control.RedialPending);
     EXPECT_TRUE(service.hangUps.empty());
 }
 
@@ -174,14 +249,14 @@ TEST_F(ConnectionControlTest, NoSecondDialWhileTheFirstHasNotReported) {
     control.DialEntry("ADSL", "u", "p");
     // The next tick looks the entry up: an unfinished dial is not listed.
     EXPECT_FALSE(control.IsEntryConnected("ADSL"));
-    EXPECT_EQ(control.ActiveConnection.load(), nullptr);
+    EXPECT_EQ(control.ActiveConnection, nullptr);
     control.DialEntry("ADSL", "u", "p");
     EXPECT_EQ(service.dials.size(), 1u);
 
     // Its end hangs up its own handle, although the program no longer holds it.
     Report(RASCS_Disconnected, ERROR_AUTHENTICATION_FAILURE);
     EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{service.nextDialHandle});
-    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_TRUE(control.RedialPending);
 
     service.nextDialHandle = FakeHandle(0x2000);
     control.DialEntry("ADSL", "u", "p");
@@ -193,7 +268,7 @@ TEST_F(ConnectionControlTest, TheEndOfADialNeverHangsUpAnotherConnection) {
     control.ActiveConnection = FakeHandle(77);  // found for another lookup meanwhile
     Report(RASCS_Disconnected, ERROR_NO_ANSWER);
     EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{service.nextDialHandle});
-    EXPECT_EQ(control.ActiveConnection.load(), FakeHandle(77));
+    EXPECT_EQ(control.ActiveConnection, FakeHandle(77));
 }
 
 TEST_F(ConnectionControlTest, AnErrorInAnyStateEndsTheDial) {
@@ -201,7 +276,7 @@ TEST_F(ConnectionControlTest, AnErrorInAnyStateEndsTheDial) {
     Report(5, ERROR_AUTHENTICATION_FAILURE);
     EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{service.nextDialHandle});
     EXPECT_FALSE(control.DialInProgress());
-    EXPECT_EQ(control.ActiveConnection.load(), nullptr);
+    EXPECT_EQ(control.ActiveConnection, nullptr);
 }
 
 TEST_F(ConnectionControlTest, AnEndReportedBeforeRasDialReturnsHangsUpThatDialsHandle) {
@@ -209,19 +284,19 @@ TEST_F(ConnectionControlTest, AnEndReportedBeforeRasDialReturnsHangsUpThatDialsH
     service.duringDial = [this] { Report(RASCS_Disconnected, ERROR_NO_ANSWER); };
     control.DialEntry("ADSL", "u", "p");
     EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{service.nextDialHandle});
-    EXPECT_EQ(control.ActiveConnection.load(), nullptr);
+    EXPECT_EQ(control.ActiveConnection, nullptr);
     EXPECT_FALSE(control.DialInProgress());
-    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_TRUE(control.RedialPending);
 }
 
 TEST_F(ConnectionControlTest, AConnectionReportedBeforeRasDialReturnsIsKept) {
     control.RedialPending = true;
-    service.duringDial = [this] { Report(RASCS_Connected); };
+    service.duringDial = [this] { service.Report(RASCS_Connected); };
     control.DialEntry("ADSL", "u", "p");
     EXPECT_TRUE(service.hangUps.empty());
-    EXPECT_EQ(control.ActiveConnection.load(), service.nextDialHandle);
+    EXPECT_EQ(control.ActiveConnection, service.nextDialHandle);
     EXPECT_FALSE(control.DialInProgress());
-    EXPECT_FALSE(control.RedialPending.load());
+    EXPECT_FALSE(control.RedialPending);
 }
 
 TEST_F(ConnectionControlTest, AFailedRasDialWithAHandleIsHungUpAtOnce) {
@@ -229,12 +304,17 @@ TEST_F(ConnectionControlTest, AFailedRasDialWithAHandleIsHungUpAtOnce) {
     service.dialResult = ERROR_NO_ANSWER;
     control.DialEntry("ADSL", "u", "p");
     EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{service.nextDialHandle});
-    EXPECT_EQ(control.ActiveConnection.load(), nullptr);
-    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_EQ(control.ActiveConnection, nullptr);
+    EXPECT_TRUE(control.RedialPending);
     EXPECT_FALSE(control.DialInProgress());
 
+    service.dialResult = SUCCESS;
     control.DialEntry("ADSL", "u", "p");
     EXPECT_EQ(service.dials.size(), 2u);
+    // The failed start's notifier is over: a report through it is nobody's.
+    Report(RASCS_Connected, SUCCESS, 0);
+    EXPECT_TRUE(control.RedialPending);
+    EXPECT_TRUE(control.DialInProgress());
 }
 
 TEST_F(ConnectionControlTest, AFailedRasDialWithoutAHandleHangsUpNothing) {
@@ -254,49 +334,136 @@ TEST_F(ConnectionControlTest, ADialThatReportsNothingFor120SecondsIsHungUpAsFail
     now += std::chrono::seconds(1);
     EXPECT_FALSE(control.IsEntryConnected("ADSL"));
     EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{service.nextDialHandle});
-    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_TRUE(control.RedialPending);
 
     service.nextDialHandle = FakeHandle(0x3000);
     control.DialEntry("ADSL", "u", "p");
     EXPECT_EQ(service.dials.size(), 2u);
     // A late report of the abandoned dial does not touch the new one.
-    Report(RASCS_Disconnected, ERROR_NO_ANSWER);
+    Report(RASCS_Disconnected, ERROR_NO_ANSWER, 0);
+    EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{FakeHandle(0x1000)});
+    EXPECT_TRUE(control.DialInProgress());
+    EXPECT_EQ(control.ActiveConnection, FakeHandle(0x3000));
+    // The new dial's own end is its own.
+    Report(RASCS_Disconnected, ERROR_NO_ANSWER, 1);
     EXPECT_EQ(service.hangUps.back(), FakeHandle(0x3000));
 }
 
-TEST_F(ConnectionControlTest, ALateReportOfADialAlreadyHungUpIsNotTakenForTheNextDial) {
+TEST_F(ConnectionControlTest, TheLimitCountsFromTheDialsLastReport) {
+    control.DialEntry("ADSL", "u", "p");
+    now += std::chrono::seconds(100);
+    Report(5);  // authenticating
+    now += std::chrono::seconds(119);
+    EXPECT_FALSE(control.IsEntryConnected("ADSL"));
+    EXPECT_TRUE(control.DialInProgress());
+    EXPECT_TRUE(service.hangUps.empty());
+    now += std::chrono::seconds(1);
+    EXPECT_FALSE(control.IsEntryConnected("ADSL"));
+    EXPECT_FALSE(control.DialInProgress());
+    EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{service.nextDialHandle});
+}
+
+TEST_F(ConnectionControlTest, ALateReportFiveSecondsAfterTheProgramHungTheDialUpIsNotTheNextDials) {
     control.RedialPending = true;
     control.DialEntry("ADSL", "u", "p");
     service.connections = {{"ADSL", service.nextDialHandle}};
     ASSERT_TRUE(control.IsEntryConnected("ADSL"));
     control.HangUpActive();  // listed, but its report has not come yet
 
-    // No new dial while that report may still be on its way...
-    control.DialEntry("ADSL", "u", "p");
-    EXPECT_EQ(service.dials.size(), 1u);
-    // ...and when it comes, it ends the old dial and changes nothing else.
-    Report(RASCS_Connected);
-    EXPECT_TRUE(control.RedialPending.load());
-    EXPECT_FALSE(control.DialInProgress());
-    EXPECT_EQ(service.hangUps.size(), 1u);
-
+    // Nothing waits for that report: the next dial starts at once...
     service.nextDialHandle = FakeHandle(0x4000);
     control.DialEntry("ADSL", "u", "p");
     ASSERT_EQ(service.dials.size(), 2u);
-    Report(RASCS_Disconnected, ERROR_NO_ANSWER);  // the new dial's own end
+    // ...and the old dial's report, five seconds on, is not taken for it.
+    now += std::chrono::seconds(5);
+    Report(RASCS_Connected, SUCCESS, 0);
+    EXPECT_TRUE(control.RedialPending);
+    EXPECT_TRUE(control.DialInProgress());
+    EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{FakeHandle(0x1000)});
+
+    Report(RASCS_Disconnected, ERROR_NO_ANSWER, 1);  // the new dial's own end
     EXPECT_EQ(service.hangUps.back(), FakeHandle(0x4000));
 }
 
-TEST_F(ConnectionControlTest, ADialHungUpBeforeItsReportIsOverAfterTheLateReportWindow) {
+TEST_F(ConnectionControlTest, AReportQueuedBeforeTheProgramHungTheDialUpIsDropped) {
     control.DialEntry("ADSL", "u", "p");
-    service.connections = {{"ADSL", service.nextDialHandle}};
-    ASSERT_TRUE(control.IsEntryConnected("ADSL"));
+    service.Report(RASCS_Disconnected, ERROR_NO_ANSWER);  // arrives, not yet delivered
     control.HangUpActive();
-    now += ConnectionControl::kLateReportWindow;
-    service.nextDialHandle = FakeHandle(0x5000);
+    service.nextDialHandle = FakeHandle(0x4100);
     control.DialEntry("ADSL", "u", "p");
-    EXPECT_EQ(service.dials.size(), 2u);
-    EXPECT_EQ(service.hangUps.size(), 1u);  // the old handle is not hung up twice
+    control.DeliverReports();
+    EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{FakeHandle(0x1000)});
+    EXPECT_TRUE(control.DialInProgress());
+}
+
+TEST_F(ConnectionControlTest, ReportsOfAControlThatIsGoneAreDropped) {
+    RASDIALFUNC notifier = nullptr;
+    int wakes = 0;
+    {
+        ScriptedRasService other;
+        ConnectionControl gone(other);
+        gone.SetReportWake([&wakes] { ++wakes; });
+        gone.DialEntry("ADSL", "u", "p");
+        notifier = other.dials.at(0).notifier;
+    }
+    // The program has ended; the service's thread still reports.
+    notifier(WM_RASDIALEVENT, RASCS_Connected, SUCCESS);
+    notifier(WM_RASDIALEVENT, RASCS_Disconnected, ERROR_NO_ANSWER);
+    EXPECT_EQ(wakes, 0);
+    control.DeliverReports();
+    EXPECT_TRUE(service.hangUps.empty());
+}
+
+TEST_F(ConnectionControlTest, TheWakeComesOnceForReportsWaitingAndNeverAfterItIsCleared) {
+    int wakes = 0;
+    control.SetReportWake([&wakes] { ++wakes; });
+    control.DialEntry("ADSL", "u", "p");
+    service.Report(0);
+    service.Report(5);
+    EXPECT_EQ(wakes, 1);
+    control.DeliverReports();
+    service.Report(14);
+    EXPECT_EQ(wakes, 2);
+    control.SetReportWake({});
+    control.DeliverReports();
+    service.Report(RASCS_Connected);
+    EXPECT_EQ(wakes, 2);
+    control.DeliverReports();
+    EXPECT_FALSE(control.DialInProgress());
+}
+
+TEST(DialNotifierPool, ANotifierComesBackOnlyAfterEveryOtherHasBeenUsed) {
+    DialNotifierPool& pool = DialNotifierPool::Instance();
+    const std::uint64_t client = pool.Join();
+    std::vector<RASDIALFUNC> seen;
+    for (std::uint64_t dial = 1; dial <= 2 * DialNotifierPool::kNotifiers; ++dial) {
+        const RASDIALFUNC notifier = pool.Bind(client, dial);
+        ASSERT_NE(notifier, nullptr);
+        if (seen.size() >= DialNotifierPool::kNotifiers)
+            EXPECT_EQ(notifier, seen[seen.size() - DialNotifierPool::kNotifiers]) << "dial " << dial;
+        else
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), notifier), 0) << "dial " << dial;
+        seen.push_back(notifier);
+        // Even a final report does not make a notifier come back sooner.
+        notifier(WM_RASDIALEVENT, RASCS_Connected, SUCCESS);
+        pool.Release(client, dial);
+    }
+    pool.Leave(client);
+}
+
+TEST(DialNotifierPool, BoundNotifiersAreNeverHandedOutTwiceAndRunOutCleanly) {
+    DialNotifierPool& pool = DialNotifierPool::Instance();
+    const std::uint64_t client = pool.Join();
+    const std::size_t before = pool.BoundCount();
+    std::vector<RASDIALFUNC> bound;
+    for (std::uint64_t dial = 1; dial <= DialNotifierPool::kNotifiers - before; ++dial) bound.push_back(pool.Bind(client, dial));
+    EXPECT_EQ(std::count(bound.begin(), bound.end(), nullptr), 0);
+    EXPECT_EQ(pool.Bind(client, 999), nullptr);  // none left: the caller makes no dial
+    EXPECT_EQ(pool.Bind(0, 1), nullptr);         // not a client
+    pool.Receive(DialNotifierPool::kNotifiers + 3, WM_RASDIALEVENT, RASCS_Connected, SUCCESS);  // no such notifier
+    pool.Leave(client);
+    EXPECT_EQ(pool.BoundCount(), before);
+    EXPECT_TRUE(pool.Take(client).empty());
 }
 
 }  // namespace

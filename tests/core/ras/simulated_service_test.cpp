@@ -10,6 +10,8 @@
 #include <mutex>
 #include <regex>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "ras/sim/RasCallText.h"
@@ -335,6 +337,65 @@ TEST_F(SimulatedServiceTest, HangUpCancelsADialInProgressAndEndsAConnection) {
     EXPECT_EQ(service.HangUp(Sentinel()), ERROR_BAD_HANDLE);
 }
 
+TEST_F(SimulatedServiceTest, WithLateReportsAHungUpDialStillReportsItsOutcomeAfterTheDelay) {
+    service.AddEntry("Home");
+    service.SetDialDelay(20ms);
+    service.SetProgressStates(DefaultProgressStates());
+    service.SetLateReportDelay(60ms);
+    HRASCONN handle = nullptr;
+    ASSERT_EQ(Dial("Home", handle), SUCCESS);
+    const auto hungUpAt = std::chrono::steady_clock::now();
+    ASSERT_EQ(service.HangUp(handle), SUCCESS);
+    ASSERT_TRUE(WaitForReport(handle, RASCS_Connected));
+
+    const auto reports = CallsOf(RasCallKind::Report);
+    ASSERT_EQ(reports.size(), 1u) << "only the outcome comes; the progress still due is dropped";
+    EXPECT_TRUE(reports[0].afterHangUp);
+    EXPECT_EQ(reports[0].entry, "Home");
+    EXPECT_GE(reports[0].calledAt - hungUpAt, 60ms);
+    ASSERT_EQ(g_notified.Copy().size(), 1u);
+    EXPECT_TRUE(Listed().empty()) << "a hung-up dial is never listed";
+    EXPECT_EQ(service.HangUp(handle), ERROR_BAD_HANDLE);
+}
+
+TEST_F(SimulatedServiceTest, ADialCanFailAtAnIntermediateState) {
+    service.AddEntry("Home", EntrySetup::FailsAt(RASCS_Authenticate, ERROR_AUTHENTICATION_FAILURE));
+    service.SetProgressStates(DefaultProgressStates());
+    HRASCONN handle = nullptr;
+    ASSERT_EQ(Dial("Home", handle), SUCCESS);
+    ASSERT_TRUE(WaitForReport(handle, RASCS_Authenticate));
+    std::vector<std::pair<RASCONNSTATE, DWORD>> seen;
+    for (const auto& report : g_notified.Copy()) seen.emplace_back(report.state, report.error);
+    EXPECT_THAT(seen, ElementsAre(std::pair(RASCS_OpenPort, SUCCESS), std::pair(RASCS_ConnectDevice, SUCCESS),
+                                  std::pair(RASCS_Authenticate, ERROR_AUTHENTICATION_FAILURE)));
+    ASSERT_EQ(service.Links().size(), 1u);
+    EXPECT_EQ(service.Links()[0].stage, LinkStage::Ended);
+    EXPECT_EQ(service.HangUp(handle), SUCCESS);
+
+    // Synchronously, RasDialA returns the code.
+    HRASCONN sync = nullptr;
+    EXPECT_EQ(Dial("Home", sync, nullptr), ERROR_AUTHENTICATION_FAILURE);
+    EXPECT_EQ(service.HangUp(sync), SUCCESS);
+}
+
+TEST_F(SimulatedServiceTest, WithAReportLagTheConnectionIsListedBeforeItsReport) {
+    service.AddEntry("Home");
+    service.SetReportLag(150ms);
+    HRASCONN handle = nullptr;
+    ASSERT_EQ(Dial("Home", handle), SUCCESS);
+    std::vector<RASCONNA> listed;
+    for (int i = 0; i < 100 && listed.empty(); ++i) {
+        std::this_thread::sleep_for(2ms);
+        listed = Listed();
+    }
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(HandleOf(listed[0]), handle);
+    EXPECT_TRUE(g_notified.Copy().empty()) << "listed, not yet reported";
+    ASSERT_TRUE(WaitForReport(handle, RASCS_Connected));
+    EXPECT_EQ(g_notified.Copy().size(), 1u);
+    EXPECT_EQ(service.HangUp(handle), SUCCESS);
+}
+
 TEST_F(SimulatedServiceTest, RecordsWhatTheProgramPassed) {
     service.AddEntry("Alpha");
     std::vector<std::string> lines;
@@ -459,15 +520,24 @@ TEST(SimConfigFile, ParsesEntriesOutcomesAndSettings) {
         "delay_ms=250\n"
         "progress=on\n"
         "fresh_address=off\n"
+        "fail_at=Stage:2:5:691\n"
+        "late_report_ms=5000\n"
+        "report_lag_ms=300\n"
+        "fail_at=Stage:x:691\n"
         "; comment\n"
         "\n"
         "colour=blue\n"
         "fail=NoCode\n"
         "delay_ms=-1\n"
         "entry=\n");
-    EXPECT_THAT(config.entries, ElementsAre("Home ADSL", "Office", "Dial:Up"));
+    EXPECT_THAT(config.entries, ElementsAre("Home ADSL", "Office", "Dial:Up", "Stage:2"));
     EXPECT_THAT(config.connected, ElementsAre("Office"));
-    ASSERT_EQ(config.setups.size(), 2u);
+    ASSERT_EQ(config.setups.size(), 3u);
+    EXPECT_EQ(config.setups[2].first, "Stage:2");
+    EXPECT_EQ(config.setups[2].second.failState, RASCS_Authenticate);
+    EXPECT_EQ(config.setups[2].second.error, 691u);
+    EXPECT_EQ(config.lateReport, 5000ms);
+    EXPECT_EQ(config.reportLag, 300ms);
     EXPECT_EQ(config.setups[0].first, "Dial:Up");
     EXPECT_EQ(config.setups[0].second.outcome, DialOutcome::FailLater);
     EXPECT_EQ(config.setups[0].second.error, 691u);
@@ -477,8 +547,9 @@ TEST(SimConfigFile, ParsesEntriesOutcomesAndSettings) {
     EXPECT_EQ(config.dialDelay, 250ms);
     EXPECT_EQ(config.progress, true);
     EXPECT_EQ(config.freshAddress, false);
-    EXPECT_THAT(config.problems, ElementsAre(::testing::StartsWith("line 12:"), ::testing::StartsWith("line 13:"),
-                                             ::testing::StartsWith("line 14:"), ::testing::StartsWith("line 15:")));
+    EXPECT_THAT(config.problems, ElementsAre(::testing::StartsWith("line 13:"), ::testing::StartsWith("line 16:"),
+                                             ::testing::StartsWith("line 17:"), ::testing::StartsWith("line 18:"),
+                                             ::testing::StartsWith("line 19:")));
 }
 
 TEST(SimConfigFile, ConfiguresTheService) {

@@ -16,8 +16,13 @@ using testing::PlainWindow;
 
 class RedialStepTest : public ::testing::Test {
 protected:
-    RedialStepTest() : control(service) { ras::SetDialCallbackTarget(&control); }
+    RedialStepTest() : control(service) {}
     void Step() { RedialStep(window, control, pump); }
+    // A report of the last dial, delivered on this thread.
+    void Report(ras::RASCONNSTATE state, ras::DWORD error) {
+        service.Report(state, error);
+        control.DeliverReports();
+    }
     std::int64_t Waited() const { return std::accumulate(pump.slices.begin(), pump.slices.end(), std::int64_t{0}); }
 
     ras::testing::ScriptedRasService service;
@@ -51,7 +56,7 @@ TEST_F(RedialStepTest, SmallPeriodsOrABlankEntryOnlyCount) {
         service.connections = {{"ADSL", FakeHandle(1)}};
         for (int i = 1; i <= 150; ++i) Step();
         EXPECT_EQ(window.elapsed, 150) << c.period;
-        EXPECT_TRUE(control.RedialPending.load());
+        EXPECT_TRUE(control.RedialPending);
     }
     EXPECT_TRUE(service.dials.empty());
     EXPECT_TRUE(service.hangUps.empty());
@@ -69,7 +74,7 @@ TEST_F(RedialStepTest, HangsUpOnTheStepThatTakesTheCountPastThePeriod) {
     Step();
     EXPECT_EQ(service.hangUps, std::vector<ras::HRASCONN>{FakeHandle(8)});
     EXPECT_EQ(window.elapsed, 0);
-    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_TRUE(control.RedialPending);
     EXPECT_EQ(pump.slices, std::vector<std::int32_t>(50, 100));
 }
 
@@ -79,7 +84,7 @@ TEST_F(RedialStepTest, NothingConnectedAtHangUpTimeOwesARedialWithoutWaiting) {
     EXPECT_TRUE(service.hangUps.empty());
     EXPECT_TRUE(pump.slices.empty());
     EXPECT_EQ(window.elapsed, 0);
-    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_TRUE(control.RedialPending);
 }
 
 TEST_F(RedialStepTest, ARedialWaitsThePauseThenDialsWithTheFieldsReadAfterIt) {
@@ -95,7 +100,7 @@ TEST_F(RedialStepTest, ARedialWaitsThePauseThenDialsWithTheFieldsReadAfterIt) {
     EXPECT_STREQ(service.dials[0].params.szEntryName, "VPN");
     EXPECT_STREQ(service.dials[0].params.szUserName, "new user");
     EXPECT_STREQ(service.dials[0].params.szPassword, "new pass");
-    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_TRUE(control.RedialPending);
     EXPECT_EQ(window.elapsed, 1);
 }
 
@@ -104,8 +109,8 @@ TEST_F(RedialStepTest, ARedialFindingTheEntryConnectedClearsTheDebt) {
     service.connections = {{"ADSL", FakeHandle(2)}};
     Step();
     EXPECT_TRUE(service.dials.empty());
-    EXPECT_FALSE(control.RedialPending.load());
-    EXPECT_EQ(control.ActiveConnection.load(), FakeHandle(2));
+    EXPECT_FALSE(control.RedialPending);
+    EXPECT_EQ(control.ActiveConnection, FakeHandle(2));
 }
 
 TEST_F(RedialStepTest, APauseOfZeroOrLessDialsAtOnce) {
@@ -115,8 +120,9 @@ TEST_F(RedialStepTest, APauseOfZeroOrLessDialsAtOnce) {
         control.ActiveConnection = nullptr;
         Step();
         EXPECT_TRUE(pump.slices.empty());
+        ASSERT_EQ(service.dials.size(), 1u);
+        Report(ras::RASCS_Disconnected, ras::ERROR_NO_ANSWER);  // end it for the next round
         service.dials.clear();
-        control.OnDialProgress(ras::RASCS_Disconnected, ras::ERROR_NO_ANSWER);  // end it for the next round
     }
 }
 
@@ -140,7 +146,7 @@ TEST_F(RedialStepTest, AFailedDialIsRetriedAfterThePauseOnTheNextStep) {
     service.dialResult = ras::SUCCESS;
     control.RedialPending = true;
     Step();
-    control.OnDialProgress(ras::RASCS_Disconnected, ras::ERROR_AUTHENTICATION_FAILURE);
+    Report(ras::RASCS_Disconnected, ras::ERROR_AUTHENTICATION_FAILURE);
     EXPECT_EQ(service.hangUps.size(), 1u);
     Step();
     EXPECT_EQ(service.dials.size(), 2u);
@@ -154,7 +160,7 @@ TEST_F(RedialStepTest, LoweringThePeriodBelowTheCountHangsUpOnTheNextStep) {
     window.period = 5;
     Step();
     EXPECT_EQ(window.elapsed, 0);
-    EXPECT_TRUE(control.RedialPending.load());
+    EXPECT_TRUE(control.RedialPending);
 }
 
 }  // namespace

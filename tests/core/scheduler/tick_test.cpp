@@ -16,7 +16,12 @@ using testing::PlainWindow;
 
 class TickTest : public ::testing::Test {
 protected:
-    TickTest() : control(service) { ras::SetDialCallbackTarget(&control); }
+    TickTest() : control(service) {}
+    // A report of the last dial, delivered on this thread.
+    void Report(ras::RASCONNSTATE state, ras::DWORD error) {
+        service.Report(state, error);
+        control.DeliverReports();
+    }
 
     // Timer1 on the fake clock: while it runs, a tick fires 1000 ms after the
     // previous one ended.
@@ -58,7 +63,7 @@ TEST_F(TickTest, TheEnableBoxResetsCountersAndDebtThenSavesAndShowsZero) {
     EXPECT_TRUE(window.timerRunning);
     EXPECT_EQ(window.elapsed, 0);
     EXPECT_EQ(window.tickCount, 0);
-    EXPECT_FALSE(control.RedialPending.load());
+    EXPECT_FALSE(control.RedialPending);
     EXPECT_EQ(window.saves, 1);
     EXPECT_EQ(window.counter, "0");
     Untick();
@@ -72,7 +77,7 @@ TEST_F(TickTest, ACycleWithPeriodThreeAndPauseFive) {
     Tick();
     // The dial is reported established between ticks 5 and 6.
     RunTicks(5);
-    control.OnDialProgress(ras::RASCS_Connected, 0);
+    Report(ras::RASCS_Connected, 0);
     RunTicks(3);
 
     const char* labels[] = {"1", "2", "3", "0", "1", "2", "3", "0"};
@@ -84,7 +89,7 @@ TEST_F(TickTest, ACycleWithPeriodThreeAndPauseFive) {
     }
     EXPECT_EQ(service.hangUps, (std::vector<ras::HRASCONN>{FakeHandle(1), service.nextDialHandle}));
     EXPECT_EQ(service.dials.size(), 1u);
-    EXPECT_TRUE(control.RedialPending.load());  // owed again after the second hang-up
+    EXPECT_TRUE(control.RedialPending);  // owed again after the second hang-up
     EXPECT_TRUE(window.timerRunning);
 }
 
@@ -104,14 +109,14 @@ TEST_F(TickTest, UntickingDuringTheHangUpWaitsStopsTheTicks) {
 TEST_F(TickTest, UntickingDuringThePauseStillDialsOnceThenStops) {
     Tick();
     RunTicks(4);  // the fourth tick owes a re-dial: nothing was connected
-    ASSERT_TRUE(control.RedialPending.load());
+    ASSERT_TRUE(control.RedialPending);
     pump.At(pump.now + 1000 + 2000, [&] { Untick(); });
     RunTicks(10);
     ASSERT_EQ(ticks.size(), 5u);
     EXPECT_EQ(service.dials.size(), 1u);
     EXPECT_EQ(window.counter, "0");
     EXPECT_FALSE(window.timerRunning);
-    EXPECT_FALSE(control.RedialPending.load());
+    EXPECT_FALSE(control.RedialPending);
 }
 
 TEST_F(TickTest, AFailureInsideTheStepIsDroppedAndTheTickGoesOn) {
