@@ -53,6 +53,10 @@ void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, Messa
         connections.RedialPending = false;
         return;
     }
+    // A substituted account or password could only fail at the provider,
+    // and might count against the account there: no dial, the re-dial
+    // stays owed.
+    if (!window.CredentialsExact()) return;
     const std::string password = window.PasswordText();
     const std::string account = window.AccountText();
     const std::string entry = window.EntryText();

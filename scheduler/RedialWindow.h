@@ -15,6 +15,9 @@ public:
     virtual std::string EntryText() const = 0;     // edtDialer: selected item's bytes, empty if none
     virtual std::string AccountText() const = 0;   // edtDialUser
     virtual std::string PasswordText() const = 0;  // edtDialPWD
+    // False when the account or the password holds a character that the
+    // code page cannot represent, so their bytes would be a substitute.
+    virtual bool CredentialsExact() const = 0;
     virtual std::int32_t PeriodValue() const = 0;  // edtDialTime's Value (0 for a non-integer text)
     virtual std::int32_t PauseValue() const = 0;   // edtDialWaintTime's Value
     virtual bool EnabledTicked() const = 0;        // CheckBox1

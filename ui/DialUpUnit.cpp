@@ -442,44 +442,52 @@ void TDialUpFrm::SetEntryIndex(int index)
     SendMessageW(edtDialer, CB_SETCURSEL, inside ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
 }
 
+// The four text fields hand back the bytes placed into them for as long as
+// they show what those bytes were shown as, so a value the user did not
+// edit is written back byte for byte.
+
 std::string TDialUpFrm::AccountText() const
 {
-    return AnsiFromWide(WindowTextOf(edtDialUser));
+    return accountBytes_.BytesFor(WindowTextOf(edtDialUser));
 }
 
 void TDialUpFrm::SetAccountText(const std::string& text)
 {
     SetWindowTextW(edtDialUser, WideFromAnsi(text).c_str());
+    accountBytes_.Place(text, WindowTextOf(edtDialUser));
 }
 
 std::string TDialUpFrm::PasswordText() const
 {
-    return AnsiFromWide(WindowTextOf(edtDialPWD));
+    return passwordBytes_.BytesFor(WindowTextOf(edtDialPWD));
 }
 
 void TDialUpFrm::SetPasswordText(const std::string& text)
 {
     SetWindowTextW(edtDialPWD, WideFromAnsi(text).c_str());
+    passwordBytes_.Place(text, WindowTextOf(edtDialPWD));
 }
 
 std::string TDialUpFrm::PeriodText() const
 {
-    return AnsiFromWide(edtDialTime.Text());
+    return periodBytes_.BytesFor(edtDialTime.Text());
 }
 
 void TDialUpFrm::SetPeriodText(const std::string& text)
 {
     edtDialTime.SetText(WideFromAnsi(text));
+    periodBytes_.Place(text, edtDialTime.Text());
 }
 
 std::string TDialUpFrm::PauseText() const
 {
-    return AnsiFromWide(edtDialWaintTime.Text());
+    return pauseBytes_.BytesFor(edtDialWaintTime.Text());
 }
 
 void TDialUpFrm::SetPauseText(const std::string& text)
 {
     edtDialWaintTime.SetText(WideFromAnsi(text));
+    pauseBytes_.Place(text, edtDialWaintTime.Text());
 }
 
 bool TDialUpFrm::EnabledTicked() const
@@ -503,6 +511,11 @@ std::string TDialUpFrm::EntryText() const
     if (index < 0 || static_cast<std::size_t>(index) >= edtDialerItems.size())
         return {};
     return edtDialerItems[static_cast<std::size_t>(index)];
+}
+
+bool TDialUpFrm::CredentialsExact() const
+{
+    return accountBytes_.ExactFor(WindowTextOf(edtDialUser)) && passwordBytes_.ExactFor(WindowTextOf(edtDialPWD));
 }
 
 std::int32_t TDialUpFrm::PeriodValue() const

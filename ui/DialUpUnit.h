@@ -16,6 +16,7 @@
 
 #include "scheduler/RedialWindow.h"
 #include "settings/SettingsView.h"
+#include "ui/AnsiText.h"
 #include "ui/DialUpActions.h"
 #include "ui/DialUpHooks.h"
 #include "ui/GdiObject.h"
@@ -111,6 +112,7 @@ public:
 
     // scheduler::RedialWindow
     std::string EntryText() const override;
+    bool CredentialsExact() const override;
     std::int32_t PeriodValue() const override;
     std::int32_t PauseValue() const override;
     void SetCounterText(const std::string& text) override;
@@ -146,6 +148,11 @@ private:
         bool transparent;
     };
     std::unordered_map<HWND, ControlLook> controlLooks_;
+    // The bytes the settings placed into the text fields.
+    PlacedBytes accountBytes_;
+    PlacedBytes passwordBytes_;
+    PlacedBytes periodBytes_;
+    PlacedBytes pauseBytes_;
     // The settings file existed at start-up but could not be read: it is
     // not overwritten until the Enable box changes.
     bool keepUnreadableSettingsFile_ = false;

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/AnsiText.h"
+
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"VelmoraDialUpFrm";
@@ -45,14 +47,7 @@ int Fail(int code, const char* message)
 
 std::string Utf8(const std::wstring& text)
 {
-    if (text.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                        nullptr);
-    return bytes;
+    return ui::Utf8FromWide(text);
 }
 
 // Polls a condition every 5 ms until it holds or the timeout has passed.

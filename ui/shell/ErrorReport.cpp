@@ -1,5 +1,6 @@
 #include "ui/shell/ErrorReport.h"
 
+#include "ui/AnsiText.h"
 #include "ui/shell/ShellFailure.h"
 
 std::wstring MakeErrorReportText(std::wstring_view message)
@@ -16,16 +17,7 @@ std::wstring FailureMessage(const std::exception& failure)
     if (const auto* shell = dynamic_cast<const TShellFailure*>(&failure)) {
         return shell->Message();
     }
-    const std::string bytes = failure.what();
-    if (bytes.empty()) {
-        return {};
-    }
-    const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) {
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-    }
-    return text;
+    return ui::WideFromAnsi(failure.what());
 }
 
 int CallMessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)

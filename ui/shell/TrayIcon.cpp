@@ -1,5 +1,7 @@
 #include "ui/shell/TrayIcon.h"
 
+#include "ui/AnsiText.h"
+
 #include <cstring>
 
 BOOL CallShellNotifyIconA(DWORD message, TNotifyIconDataA88& data)
@@ -20,13 +22,12 @@ std::string MakeTrayTip(const std::wstring& caption, UINT codePage)
         if (IS_HIGH_SURROGATE(caption[i]) && i + 1 < caption.size() && IS_LOW_SURROGATE(caption[i + 1])) {
             units = 2;
         }
-        char bytes[8];
-        const int n = WideCharToMultiByte(codePage, 0, caption.data() + i, static_cast<int>(units), bytes,
-                                          sizeof bytes, nullptr, nullptr);
-        if (n <= 0 || tip.size() + static_cast<std::size_t>(n) > limit) {
+        const std::string bytes =
+            ui::BytesFromWide(std::wstring_view(caption).substr(i, units), codePage);
+        if (bytes.empty() || tip.size() + bytes.size() > limit) {
             break;
         }
-        tip.append(bytes, static_cast<std::size_t>(n));
+        tip += bytes;
         i += units;
     }
     return tip;

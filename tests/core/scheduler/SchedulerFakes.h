@@ -18,6 +18,7 @@ struct PlainWindow : RedialWindow {
     std::string entry = "ADSL";
     std::string account = "user";
     std::string password = "secret";
+    bool credentialsExact = true;
     std::int32_t period = 3;
     std::int32_t pause = 5;
     bool ticked = true;
@@ -35,6 +36,7 @@ struct PlainWindow : RedialWindow {
     }
     std::string AccountText() const override { return account; }
     std::string PasswordText() const override { return password; }
+    bool CredentialsExact() const override { return credentialsExact; }
     std::int32_t PeriodValue() const override { return period; }
     std::int32_t PauseValue() const override { return pause; }
     bool EnabledTicked() const override { return ticked; }

@@ -113,6 +113,21 @@ TEST_F(RedialStepTest, ARedialFindingTheEntryConnectedClearsTheDebt) {
     EXPECT_EQ(control.ActiveConnection, FakeHandle(2));
 }
 
+TEST_F(RedialStepTest, CredentialsTheCodePageCannotHoldMakeNoDialAndTheRedialStaysOwed) {
+    control.RedialPending = true;
+    window.credentialsExact = false;
+    Step();
+    EXPECT_EQ(pump.slices, std::vector<std::int32_t>(5, 1000));  // the pause and the look-up still run
+    EXPECT_EQ(service.enumConnectionByteCounts.size(), 1u);
+    EXPECT_TRUE(service.dials.empty());
+    EXPECT_TRUE(control.RedialPending);
+
+    // Once the user has typed something the code page holds, the next step dials.
+    pump.At(7500, [&] { window.credentialsExact = true; });
+    Step();
+    EXPECT_EQ(service.dials.size(), 1u);
+}
+
 TEST_F(RedialStepTest, APauseOfZeroOrLessDialsAtOnce) {
     for (std::int32_t pause : {0, -4}) {
         window.pause = pause;

@@ -193,6 +193,54 @@ TEST_F(DialUpFrmTest, AccountAndPasswordCrossAsAnsiBytes)
     EXPECT_EQ(Text(window->edtDialUser), L"user@isp");
 }
 
+TEST_F(DialUpFrmTest, ALoadedValueThatDoesNotReadBackIsHandedBackByteForByteUntilEdited)
+{
+    Create();
+    // A NUL ends what a box can show: the box holds "pass" only.
+    const std::string stored("pass\0word", 9);
+    window->SetPasswordText(stored);
+    window->SetAccountText(stored);
+    window->SetPauseText(stored);
+    ASSERT_EQ(Text(window->PasswordBox()), L"pass");
+    EXPECT_EQ(window->PasswordText(), stored);
+    EXPECT_EQ(window->AccountText(), stored);
+    EXPECT_EQ(window->PauseText(), stored);
+    EXPECT_TRUE(window->CredentialsExact());
+
+    // Edited, the box's text is converted.
+    SetWindowTextW(window->PasswordBox(), L"pass1");
+    EXPECT_EQ(window->PasswordText(), "pass1");
+    SetWindowTextW(window->PasswordBox(), L"pass");  // shows the loaded text again
+    EXPECT_EQ(window->PasswordText(), stored);
+    window->PauseEdit().Step(1);
+    EXPECT_EQ(window->PauseText(), "1");
+}
+
+TEST_F(DialUpFrmTest, ATypedCharacterTheCodePageCannotHoldMakesTheCredentialsInexact)
+{
+    Create();
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the characters below assume the western code page";
+    struct {
+        HWND box;
+        const wchar_t* typed;
+        bool exact;
+        const char* bytes;
+    } cases[] = {
+        {window->PasswordBox(), L"\x5BC6\x7801", false, "??"},  // 密码
+        {window->AccountBox(), L"\x0100lice", false, "?lice"},   // not "Alice" by best fit
+        {window->PasswordBox(), L"caf\x00E9", true, "caf\xE9"},
+        {window->AccountBox(), L"alice", true, "alice"},
+    };
+    for (const auto& c : cases) {
+        window->SetAccountText("alice");
+        window->SetPasswordText("secret");
+        SetWindowTextW(c.box, c.typed);
+        EXPECT_EQ(window->CredentialsExact(), c.exact) << c.bytes;
+        EXPECT_EQ(c.box == window->PasswordBox() ? window->PasswordText() : window->AccountText(), c.bytes);
+    }
+}
+
 TEST_F(DialUpFrmTest, TypingARefusedKeyBeepsAndChangesNothing)
 {
     Create();

@@ -52,6 +52,15 @@ std::string SimulatedCore::SettingsPath() const
     return parts_->store.SettingsPath();
 }
 
+std::vector<std::string> SimulatedCore::DialledPasswords() const
+{
+    std::vector<std::string> passwords;
+    for (const ras::sim::RasCallRecord& call : parts_->service.Calls())
+        if (call.kind == ras::sim::RasCallKind::Dial && call.params)
+            passwords.emplace_back(call.params->szPassword);
+    return passwords;
+}
+
 ui::DialUpActions& SimulatedCore::Actions()
 {
     return parts_->actions;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/DialUpActions.h"
 
@@ -15,6 +16,8 @@ public:
 
     void AddEntry(const std::string& name);
     std::string SettingsPath() const;
+    // The password of every dial started, in order.
+    std::vector<std::string> DialledPasswords() const;
     ui::DialUpActions& Actions();
 
 private:
