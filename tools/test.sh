@@ -18,14 +18,14 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j"$jobs"
 ctest --preset native -j"$jobs"
 
-step "Native: ThreadSanitizer (connection control, simulated service, scheduler)"
+step "Native: ThreadSanitizer (the tests labelled threads)"
 cmake --preset native -B build/native-tsan -DVELMORA_SANITIZE=thread >/dev/null
 cmake --build build/native-tsan -j"$jobs"
 # gcc's TSan runtime cannot map its shadow with the kernel's largest ASLR
 # setting; run without address randomisation where setarch allows it.
 tsan_prefix=()
 setarch "$(uname -m)" -R true 2>/dev/null && tsan_prefix=(setarch "$(uname -m)" -R)
-"${tsan_prefix[@]}" ctest --test-dir build/native-tsan --output-on-failure -R 'connection_control|simulated_service|redial|tick'
+"${tsan_prefix[@]}" ctest --test-dir build/native-tsan --output-on-failure -L threads
 
 step "Fuzzing the settings reader for ${fuzz_seconds}s"
 bash tools/fuzz-settings.sh "$fuzz_seconds"
