@@ -398,6 +398,9 @@ TEST_F(SimulatedServiceTest, WithAReportLagTheConnectionIsListedBeforeItsReport)
 
 TEST_F(SimulatedServiceTest, RecordsWhatTheProgramPassed) {
     service.AddEntry("Alpha");
+    // Long enough that RasDialA's own record comes before the report's, on
+    // a loaded machine too.
+    service.SetDialDelay(200ms);
     std::vector<std::string> lines;
     std::mutex linesMutex;
     service.SetLogger([&](const std::string& line) {
