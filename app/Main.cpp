@@ -7,6 +7,7 @@
 #include "app/ComApartment.h"
 #include "app/ProgramCore.h"
 #include "app/ShellParts.h"
+#include "app/SingleInstance.h"
 #include "app/WinMessagePump.h"
 #include "lang/LangUnit.h"
 #include "ui/DialUpUnit.h"
@@ -39,6 +40,11 @@ void RunApplication()
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    // Another Velmora runs from this folder: its window has been brought up.
+    const std::optional<app::FolderClaim> folder = app::ClaimExeFolder();
+    if (!folder) {
+        return 0;
+    }
     lang::CreateLanguage();
     RunApplication();
     lang::DestroyLanguage();
