@@ -1,6 +1,7 @@
 #include "settings/win/WinFileStore.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,48 @@ TEST_F(WinFileStoreTest, ReplacingKeepsTheHiddenAttribute)
     EXPECT_EQ(Content(L"dialup.ini"), "dialuser=new\r\n");
     const DWORD attributes = ::GetFileAttributesW(PathOf(L"dialup.ini").c_str());
     EXPECT_NE(attributes & FILE_ATTRIBUTE_HIDDEN, 0u) << std::hex << attributes;
+    EXPECT_EQ(directory.EntryNames(), Names{L"dialup.ini"});
+}
+
+// The DACL of a file as SDDL text, or "" when none can be read.
+std::wstring DaclOf(const std::wstring& path)
+{
+    DWORD needed = 0;
+    ::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    if (needed == 0) {
+        return {};
+    }
+    std::vector<unsigned char> descriptor(needed);
+    if (!::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed)) {
+        return {};
+    }
+    wchar_t* text = nullptr;
+    if (!::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                                DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        return {};
+    }
+    std::wstring dacl = text;
+    ::LocalFree(text);
+    return dacl;
+}
+
+TEST_F(WinFileStoreTest, ReplacingKeepsTheSecurityDescriptor)
+{
+    Put(L"dialup.ini", "dialuser=old\r\n");
+    PSECURITY_DESCRIPTOR wanted = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)(A;;FR;;;BU)",
+                                                                       SDDL_REVISION_1, &wanted, nullptr));
+    const BOOL set = ::SetFileSecurityW(PathOf(L"dialup.ini").c_str(), DACL_SECURITY_INFORMATION, wanted);
+    ::LocalFree(wanted);
+    const std::wstring before = DaclOf(PathOf(L"dialup.ini"));
+    if (!set || before.find(L"(A;;FR;;;BU)") == std::wstring::npos) {
+        GTEST_SKIP() << "this file system keeps no access lists";
+    }
+
+    ASSERT_TRUE(store.ReplaceAll(Utf8PathOf(L"dialup.ini"), "dialuser=new\r\n"));
+
+    EXPECT_EQ(Content(L"dialup.ini"), "dialuser=new\r\n");
+    EXPECT_EQ(DaclOf(PathOf(L"dialup.ini")), before);
     EXPECT_EQ(directory.EntryNames(), Names{L"dialup.ini"});
 }
 
