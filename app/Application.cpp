@@ -9,6 +9,8 @@ void TApplication::Terminate()
 
 void TApplication::Deliver(MSG& message) const
 {
+    if (preTranslate_ && preTranslate_(message))
+        return;
     if (mainWindow_ && IsWindowVisible(mainWindow_) && IsDialogMessageW(mainWindow_, &message))
         return;
     TranslateMessage(&message);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "ui/DialUpUnit.h"
@@ -30,6 +31,12 @@ public:
     // loops handle.
     void SetMainWindow(HWND window) { mainWindow_ = window; }
 
+    // Offered every message before the dialog manager; returns true when it
+    // has handled the message, which then goes no further. The embedded
+    // page takes its keys this way.
+    using PreTranslate = std::function<bool(MSG& message)>;
+    void SetPreTranslate(PreTranslate preTranslate) { preTranslate_ = std::move(preTranslate); }
+
     // Shows the window, runs FormShow and takes and delivers messages until
     // the window's modal result is set or the application is terminating,
     // then hides the window. Returns the modal result (cancel when ended by
@@ -51,6 +58,7 @@ private:
     std::wstring title_;
     bool terminated_ = false;
     HWND mainWindow_ = nullptr;
+    PreTranslate preTranslate_;
 };
 
 }  // namespace app

@@ -6,6 +6,12 @@
 
 namespace app {
 
+ShellParts::~ShellParts()
+{
+    if (window_)
+        application_.SetPreTranslate(nullptr);
+}
+
 void ShellParts::AddTrayIcon()
 {
     if (window_ && tray_)
@@ -24,7 +30,7 @@ ui::DialUpHooks ShellParts::Hooks()
     hooks.NavigateUpdatePage = [this](HWND host) {
         RECT area{};
         GetClientRect(host, &area);
-        browser_ = std::make_unique<TWebBrowser>(host, area);
+        browser_ = makeBrowser(host, area);
         browser_->Navigate(UpdatePageAddress());
     };
     hooks.RefreshUpdatePage = [this] {
@@ -62,6 +68,7 @@ void ShellParts::Attach(ui::TDialUpFrm& window)
     actions.ShowModal = [this] { application_.ShowModal(*window_); };
     actions.Exit = [this] { window_->E1Click(); };
     trayWindow_ = std::make_unique<TPlatformTrayWindow>(window.Handle(), window.PopupMenu, std::move(actions));
+    application_.SetPreTranslate([this](MSG& message) { return browser_ && browser_->PreTranslateMessage(message); });
 }
 
 }  // namespace app

@@ -117,7 +117,15 @@ STDMETHODIMP TBrowserSite::OnPosRectChange(LPCRECT position)
 STDMETHODIMP TBrowserSite::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
 STDMETHODIMP TBrowserSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
 STDMETHODIMP TBrowserSite::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
-STDMETHODIMP TBrowserSite::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) { return S_OK; }
+
+// The control names its active object when it becomes UI-active and takes it
+// back (null) when it stops being so.
+STDMETHODIMP TBrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR)
+{
+    activeObject_ = ComPtr<IOleInPlaceActiveObject>::Share(object);
+    return S_OK;
+}
+
 STDMETHODIMP TBrowserSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return S_OK; }
 STDMETHODIMP TBrowserSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
 STDMETHODIMP TBrowserSite::RemoveMenus(HMENU) { return S_OK; }

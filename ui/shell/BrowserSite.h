@@ -1,7 +1,8 @@
 #pragma once
 // The container side of the embedded WebBrowser control: the client site and
 // in-place site (with a minimal in-place frame) that the control asks for
-// when it is activated inside a window of ours. No ATL; plain COM.
+// when it is activated inside a window of ours, and the active object it
+// names, which gets the keys first. No ATL; plain COM.
 
 #include "ui/shell/ComPtr.h"
 
@@ -17,6 +18,10 @@ public:
     void SetBounds(const RECT& bounds) noexcept { bounds_ = bounds; }
     const RECT& Bounds() const noexcept { return bounds_; }
     HWND Parent() const noexcept { return parent_; }
+    // The object the control named as its active one (SetActiveObject), to
+    // which key messages are offered while the focus is inside the control;
+    // null when there is none.
+    ComPtr<IOleInPlaceActiveObject> ActiveObject() const noexcept { return activeObject_; }
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -69,4 +74,5 @@ private:
     LONG refs_ = 1;
     HWND parent_;
     RECT bounds_;
+    ComPtr<IOleInPlaceActiveObject> activeObject_;
 };

@@ -81,11 +81,21 @@ TWebBrowser::TWebBrowser(HWND parent, const RECT& bounds) : site_(TBrowserSite::
     SetBounds(bounds);
 }
 
+TWebBrowser::TWebBrowser(ComPtr<IWebBrowser2> browser) : browser_(std::move(browser))
+{
+    if (!browser_) {
+        throw TShellFailure(ComFailureMessage(L"The WebBrowser control has no IWebBrowser2", E_POINTER));
+    }
+}
+
 TWebBrowser::~TWebBrowser()
 {
     if (!object_) {
         return;
     }
+    // The site lets go of the control's active object first: the control
+    // holds the site, so the two would otherwise keep each other alive.
+    site_->SetActiveObject(nullptr, nullptr);
     ComPtr<IOleInPlaceObject> inPlace;
     if (SUCCEEDED(object_.As(inPlace))) {
         inPlace->InPlaceDeactivate();
@@ -115,6 +125,9 @@ HRESULT TWebBrowser::Refresh()
 
 void TWebBrowser::SetBounds(const RECT& bounds)
 {
+    if (!site_) {
+        return;
+    }
     site_->SetBounds(bounds);
     ComPtr<IOleInPlaceObject> inPlace;
     if (SUCCEEDED(object_.As(inPlace))) {
@@ -124,11 +137,17 @@ void TWebBrowser::SetBounds(const RECT& bounds)
 
 bool TWebBrowser::PreTranslateMessage(MSG& message)
 {
-    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) {
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !site_) {
         return false;
     }
-    ComPtr<IOleInPlaceActiveObject> active;
-    if (FAILED(object_.As(active))) {
+    // Held for the call: the page may name another active object meanwhile.
+    const ComPtr<IOleInPlaceActiveObject> active = site_->ActiveObject();
+    if (!active) {
+        return false;
+    }
+    const HWND area = site_->Parent();
+    const HWND focus = GetFocus();
+    if (!focus || (focus != area && !IsChild(area, focus))) {
         return false;
     }
     return active->TranslateAccelerator(&message) == S_OK;

@@ -17,6 +17,9 @@ public:
     // and activates it in place. Throws TShellFailure when the control
     // cannot be created or activated.
     TWebBrowser(HWND parent, const RECT& bounds);
+    // Drives a browser that exists already, with no site of ours (and so no
+    // keys offered to it).
+    explicit TWebBrowser(ComPtr<IWebBrowser2> browser);
     ~TWebBrowser();
 
     TWebBrowser(const TWebBrowser&) = delete;
@@ -32,11 +35,15 @@ public:
     // Moves the control within its parent.
     void SetBounds(const RECT& bounds);
 
-    // Lets the control see keyboard messages before they are dispatched
-    // (Tab, arrows, accelerators of the page). True when it used the message.
+    // Offers a key message (WM_KEYFIRST..WM_KEYLAST), while the focus is in
+    // the control's area, to the active object the control named, so that
+    // the page gets Tab, Enter and its shortcuts before the dialog manager.
+    // True when the page has handled it (it goes no further).
     bool PreTranslateMessage(MSG& message);
 
     IWebBrowser2* Browser() const noexcept { return browser_.Get(); }
+    // The container site; null for a browser driven over a given pointer.
+    TBrowserSite* Site() const noexcept { return site_.Get(); }
 
 private:
     ComPtr<TBrowserSite> site_;

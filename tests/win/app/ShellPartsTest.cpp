@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "app/WinMessagePump.h"
+#include "tests/win/shell/FakeActiveObject.h"
+#include "tests/win/shell/FakeWebBrowser2.h"
 #include "tests/win/shell/LoopbackHttpServer.h"
 #include "tests/win/ui/FakeDialUpActions.h"
 #include "ui/shell/TrayIcon.h"
@@ -49,8 +52,20 @@ protected:
             reports.push_back({text, caption, type});
             return IDOK;
         };
+        application.SetTitle(L"Velmora V2.0.10");
+        BeforeTheWindow();
         window = std::make_unique<ui::TDialUpFrm>(actions, shell.Hooks());
         shell.Attach(*window);
+        application.SetMainWindow(window->Handle());
+    }
+
+    virtual void BeforeTheWindow() {}
+
+    // Takes every waiting message and delivers it as the program's loops do.
+    void DeliverWaiting()
+    {
+        app::WinMessagePump pump(application);
+        pump.SleepSlice(0);
     }
 
     void TearDown() override
@@ -98,24 +113,110 @@ protected:
     std::vector<Report> reports;
 };
 
-TEST_F(ShellPartsTest, CreationRequestsTheUpdatePageAndTheRefreshButtonReloadsIt)
+TEST_F(ShellPartsTest, CreationRequestsTheUpdatePage)
 {
     EXPECT_TRUE(PumpUntil([&] { return UpdatePageRequests() >= 1; }));
     EXPECT_TRUE(reports.empty());
+}
 
-    application.SetTitle(window->Caption());
-    SendMessageW(window->SpeedButton43, BM_CLICK, 0, 0);
-    // The reload makes a second request where the browser can show pages.
-    // Wine's browser has no page engine, so it has no document to reload and
-    // fails: that failure must reach the error report, captioned with the
-    // application's title.
-    const bool reloaded = PumpUntil([&] { return UpdatePageRequests() >= 2 || !reports.empty(); });
-    ASSERT_TRUE(reloaded);
-    if (!reports.empty()) {
-        EXPECT_EQ(reports[0].caption, L"Velmora V2.0.10");
-        EXPECT_EQ(reports[0].type, static_cast<UINT>(MB_ICONERROR | MB_OK));
-        EXPECT_NE(reports[0].text.find(L"reload"), std::wstring::npos);
+// The browser's failures, from a browser that fails on purpose.
+class ShellPartsFailingBrowserTest : public ShellPartsTest {
+protected:
+    void BeforeTheWindow() override
+    {
+        page.navigateResult = E_ACCESSDENIED;
+        page.refreshResult = E_FAIL;
+        shell.makeBrowser = [this](HWND, const RECT&) {
+            return std::make_unique<TWebBrowser>(ComPtr<IWebBrowser2>::Share(&page));
+        };
     }
+    TFakeWebBrowser2 page;
+};
+
+TEST_F(ShellPartsFailingBrowserTest, AFailedNavigationAndAFailedRefreshReachTheErrorReport)
+{
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(page.navigated, UpdatePageAddress());
+    EXPECT_EQ(reports[0].caption, L"Velmora V2.0.10");
+    EXPECT_EQ(reports[0].type, static_cast<UINT>(MB_ICONERROR | MB_OK));
+    EXPECT_EQ(reports[0].text.rfind(L"Cannot open the page", 0), 0u);
+    EXPECT_NE(reports[0].text.find(L"(0x80070005)"), std::wstring::npos);
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load"}));  // creation went on
+
+    SendMessageW(window->SpeedButton43, BM_CLICK, 0, 0);
+    EXPECT_EQ(page.refreshes, 1);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1].caption, L"Velmora V2.0.10");
+    EXPECT_EQ(reports[1].text.rfind(L"Cannot reload the page", 0), 0u);
+    EXPECT_NE(reports[1].text.find(L"(0x80004005)"), std::wstring::npos);
+
+    page.refreshResult = S_OK;
+    SendMessageW(window->SpeedButton43, BM_CLICK, 0, 0);
+    EXPECT_EQ(page.refreshes, 2);
+    EXPECT_EQ(reports.size(), 2u);
+}
+
+// A child window that logs the key messages it receives.
+std::vector<std::string>* keyLog = nullptr;
+
+LRESULT CALLBACK KeyLoggingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (keyLog && message >= WM_KEYFIRST && message <= WM_KEYLAST)
+        keyLog->push_back("child " + std::to_string(message));
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(ShellPartsTest, KeysInTheUpdatePageGoFirstToThePageThenToTheDialogManager)
+{
+    ASSERT_NE(shell.Browser(), nullptr);
+    TBrowserSite* site = shell.Browser()->Site();
+    ASSERT_NE(site, nullptr);
+    TFakeActiveObject page;
+    std::vector<std::string> log;
+    keyLog = &log;
+    page.onOffered = [&](const MSG& message) { log.push_back("page " + std::to_string(message.message)); };
+    site->SetActiveObject(&page, nullptr);
+
+    WNDCLASSW keyClass{};
+    keyClass.lpfnWndProc = KeyLoggingProc;
+    keyClass.hInstance = GetModuleHandleW(nullptr);
+    keyClass.lpszClassName = L"VelmoraKeyLogger";
+    RegisterClassW(&keyClass);
+    // A window of the page inside WebBrowser2, as the control makes them.
+    HWND pageWindow = CreateWindowExW(0, keyClass.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
+                                      window->WebBrowserHost(), nullptr, keyClass.hInstance, nullptr);
+    ASSERT_NE(pageWindow, nullptr);
+    ShowWindow(window->Handle(), SW_SHOW);
+    SetForegroundWindow(window->Handle());
+
+    // Delivered as usual, the key is translated: its character follows it,
+    // offered to the page first like every key message.
+    const std::string down = std::to_string(WM_KEYDOWN);
+    const std::string typed = std::to_string(WM_CHAR);
+    const struct {
+        HRESULT answer;
+        bool pageFocused;
+        bool active;
+        std::vector<std::string> seen;
+    } cases[] = {
+        {S_OK, true, true, {"page " + down}},  // the page used it
+        {S_FALSE, true, true, {"page " + down, "child " + down, "page " + typed, "child " + typed}},
+        {S_OK, false, true, {}},  // the focus is elsewhere
+        {S_OK, true, false, {"child " + down, "child " + typed}},  // the page took its object back
+    };
+    for (const auto& c : cases) {
+        page.translateResult = c.answer;
+        if (!c.active)
+            site->SetActiveObject(nullptr, nullptr);
+        SetFocus(c.pageFocused ? pageWindow : window->AccountBox());
+        log.clear();
+        PostMessageW(GetFocus(), WM_KEYDOWN, 'C', 0x002E0001);
+        DeliverWaiting();
+        // The account box is no logger: only the page may have seen the key.
+        EXPECT_EQ(log, c.seen) << c.answer << " " << c.pageFocused << " " << c.active;
+    }
+    keyLog = nullptr;
+    DestroyWindow(pageWindow);
 }
 
 TEST_F(ShellPartsTest, ThePromotionLabelOpensTheHomePageInInternetExplorer)

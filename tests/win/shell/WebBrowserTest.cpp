@@ -4,6 +4,8 @@
 #include "ui/shell/ShellFailure.h"
 #include "ui/shell/WebAddresses.h"
 #include "ui/shell/WebBrowser.h"
+#include "tests/win/shell/FakeActiveObject.h"
+#include "tests/win/shell/FakeWebBrowser2.h"
 #include "tests/win/shell/LoopbackHttpServer.h"
 
 #include <gtest/gtest.h>
@@ -86,24 +88,95 @@ TEST_F(WebBrowserTest, NavigatesTheAddressGiven)
     EXPECT_EQ(CountRequests(server_, "GET /update/main1.htm "), 0);
 }
 
-// Wine's control has no HTML engine here: the page is fetched but no
-// document comes of it, and reloading fails. The failure has to reach the
-// caller, for the error report, with the control's code in its message.
-TEST_F(WebBrowserTest, RefreshFailureIsThrownWithTheCode)
+// A page the browser can show renders on Windows, and reloading it works;
+// the failure path is driven with a browser that fails on purpose.
+TEST(WebBrowserOverAPointerTest, AFailedRefreshOrNavigationIsThrownWithTheCode)
+{
+    TFakeWebBrowser2 fake;
+    fake.refreshResult = E_FAIL;
+    fake.navigateResult = E_ACCESSDENIED;
+    {
+        TWebBrowser browser(ComPtr<IWebBrowser2>::Share(&fake));
+        try {
+            browser.Refresh();
+            FAIL() << "a failed refresh was taken for success";
+        } catch (const TShellFailure& failure) {
+            EXPECT_EQ(failure.Message().rfind(L"Cannot reload the page", 0), 0u);
+            EXPECT_NE(failure.Message().find(L"(0x80004005)"), std::wstring::npos);
+        }
+        EXPECT_EQ(fake.refreshes, 1);
+        try {
+            browser.Navigate(L"http://example.invalid/update/main1.htm");
+            FAIL() << "a failed navigation was taken for success";
+        } catch (const TShellFailure& failure) {
+            EXPECT_EQ(failure.Message().rfind(L"Cannot open the page", 0), 0u);
+            EXPECT_NE(failure.Message().find(L"(0x80070005)"), std::wstring::npos);
+        }
+        EXPECT_EQ(fake.navigated, L"http://example.invalid/update/main1.htm");
+
+        fake.refreshResult = S_OK;
+        EXPECT_EQ(browser.Refresh(), S_OK);
+        EXPECT_EQ(fake.refreshes, 2);
+        EXPECT_EQ(browser.Site(), nullptr);
+        MSG key{nullptr, WM_KEYDOWN, VK_TAB, 1, 0, {}};
+        EXPECT_FALSE(browser.PreTranslateMessage(key));  // no site, no active object
+    }
+    EXPECT_EQ(fake.refs, 1);
+}
+
+TEST_F(WebBrowserTest, TheSiteKeepsTheActiveObjectTheControlNamesUntilItIsTakenBack)
+{
+    TFakeActiveObject page;
+    {
+        TWebBrowser browser(window_, bounds_);
+        TBrowserSite* site = browser.Site();
+        ASSERT_NE(site, nullptr);
+        const long before = page.refs;
+        EXPECT_EQ(site->SetActiveObject(&page, L"page"), S_OK);
+        EXPECT_EQ(site->ActiveObject().Get(), &page);
+        EXPECT_EQ(page.refs, before + 1);
+        EXPECT_EQ(site->SetActiveObject(nullptr, nullptr), S_OK);
+        EXPECT_EQ(site->ActiveObject().Get(), nullptr);
+        EXPECT_EQ(page.refs, before);
+
+        // Still held when the browser goes: it lets go then.
+        site->SetActiveObject(&page, nullptr);
+    }
+    EXPECT_EQ(page.refs, 1);
+}
+
+TEST_F(WebBrowserTest, OnlyKeyMessagesWithTheFocusInTheControlsAreaAreOffered)
 {
     TWebBrowser browser(window_, bounds_);
-    browser.Navigate(UpdatePageAddress());
-    ASSERT_TRUE(PumpUntil([&] { return CountRequests(server_, "GET /update/main1.htm ") == 1; }));
-    IDispatch* document = nullptr;
-    ASSERT_EQ(browser.Browser()->get_Document(&document), S_FALSE) << "the control has a document";
+    TFakeActiveObject page;
+    page.translateResult = S_OK;
+    browser.Site()->SetActiveObject(&page, nullptr);
+    HWND inside = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, window_, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    HWND outside = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 20, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
 
-    try {
-        browser.Refresh();
-        FAIL() << "Refresh without a document did not fail";
-    } catch (const TShellFailure& failure) {
-        EXPECT_EQ(failure.Message().rfind(L"Cannot reload the page", 0), 0u);
-        EXPECT_NE(failure.Message().find(L"(0x80004005)"), std::wstring::npos);
+    const struct {
+        HWND focus;
+        UINT message;
+        bool offered;
+    } cases[] = {
+        {inside, WM_KEYDOWN, true},    {inside, WM_CHAR, true},      {inside, WM_SYSKEYDOWN, true},
+        {inside, WM_KEYUP, true},      {inside, WM_LBUTTONDOWN, false}, {inside, WM_TIMER, false},
+        {window_, WM_KEYDOWN, true},   {outside, WM_KEYDOWN, false},
+    };
+    for (const auto& c : cases) {
+        SetFocus(c.focus);
+        ASSERT_EQ(GetFocus(), c.focus);
+        page.offered.clear();
+        MSG message{c.focus, c.message, 'C', 1, 0, {}};
+        EXPECT_EQ(browser.PreTranslateMessage(message), c.offered) << c.message;
+        EXPECT_EQ(page.offered.size(), c.offered ? 1u : 0u) << c.message;
     }
+    DestroyWindow(outside);
+    browser.Site()->SetActiveObject(nullptr, nullptr);
 }
 
 TEST_F(WebBrowserTest, ControlSitsInTheParentAtTheGivenBounds)
