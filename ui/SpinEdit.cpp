@@ -114,7 +114,20 @@ LRESULT CALLBACK SpinEdit::EditProc(HWND window, UINT message, WPARAM wParam, LP
             return 0;
         }
         break;
+    case WM_GETDLGCODE: {
+        // Enter comes to the edit, which refuses it with the beep, rather
+        // than to the dialog manager as a default-button press; every other
+        // key keeps its dialog meaning (Tab still moves on).
+        LRESULT code = DefSubclassProc(window, message, wParam, lParam);
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key && (key->message == WM_KEYDOWN || key->message == WM_CHAR) && key->wParam == VK_RETURN)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
     case WM_KEYDOWN:
+        // Enter's character is refused below; the key itself does nothing.
+        if (wParam == VK_RETURN)
+            return 0;
         if (wParam == VK_UP || wParam == VK_DOWN) {
             self->Step(wParam == VK_UP ? 1 : -1);
             return 0;

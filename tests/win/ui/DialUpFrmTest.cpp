@@ -7,6 +7,8 @@
 #include <stdexcept>
 
 #include "FakeDialUpActions.h"
+#include "app/Application.h"
+#include "app/WinMessagePump.h"
 #include "ui/AnsiText.h"
 
 namespace {
@@ -18,6 +20,7 @@ protected:
         hooks.ReportFailure = [this](const std::exception& failure) { reports.push_back(failure.what()); };
         window = std::make_unique<ui::TDialUpFrm>(actions, std::move(hooks));
         window->Beep = [this] { ++beeps; };
+        application.SetMainWindow(window->Handle());
     }
 
     // Shows the window and gives it the focus, as the user would see it.
@@ -29,10 +32,31 @@ protected:
         SetFocus(control);
     }
 
-    void Type(HWND control, const std::wstring& keys)
+    // Takes every waiting message and delivers it as the program's loops do,
+    // the dialog manager included.
+    void DeliverWaiting()
+    {
+        app::WinMessagePump pump(application);
+        pump.SleepSlice(0);
+    }
+
+    // Characters typed into the focused control, as the keyboard's
+    // translated messages arrive in the queue.
+    void Type(const std::wstring& keys)
     {
         for (wchar_t key : keys)
-            SendMessageW(control, WM_CHAR, key, 1);
+            PostMessageW(GetFocus(), WM_CHAR, key, 1);
+        DeliverWaiting();
+    }
+
+    // A key pressed and released on the focused control; its character, if
+    // it has one, comes from the loop's translation.
+    void Press(UINT key, UINT scanCode)
+    {
+        const LPARAM scan = static_cast<LPARAM>(scanCode) << 16;
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, scan | 1);
+        PostMessageW(GetFocus(), WM_KEYUP, key, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31));
+        DeliverWaiting();
     }
 
     static std::wstring Text(HWND control)
@@ -51,6 +75,7 @@ protected:
     }
 
     FakeDialUpActions actions;
+    app::TApplication application;
     std::unique_ptr<ui::TDialUpFrm> window;
     std::vector<std::string> reports;
     int beeps = 0;
@@ -243,14 +268,33 @@ TEST_F(DialUpFrmTest, ATypedCharacterTheCodePageCannotHoldMakesTheCredentialsIne
 
 TEST_F(DialUpFrmTest, TypingARefusedKeyBeepsAndChangesNothing)
 {
-    Create();
-    HWND edit = window->PeriodEdit().Edit();
-    Type(edit, L"a");
-    EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(window->PeriodText(), "0");
-    Type(edit, L"\r");
-    EXPECT_EQ(beeps, 2);
-    EXPECT_EQ(window->PeriodText(), "0");
+    int commands = 0;
+    ui::DialUpHooks hooks;
+    hooks.OpenHomePage = [&] { ++commands; };
+    Create(std::move(hooks));
+    for (HWND edit : {window->PeriodEdit().Edit(), window->PauseEdit().Edit()}) {
+        ShowAndFocus(edit);
+        ASSERT_EQ(GetFocus(), edit);
+        const std::string before = edit == window->PeriodEdit().Edit() ? window->PeriodText() : window->PauseText();
+        beeps = 0;
+        Type(L"a");
+        EXPECT_EQ(beeps, 1);
+        Type(L" \x79d2");  // a blank and 秒
+        EXPECT_EQ(beeps, 3);
+        // Enter reaches the edit, not the dialog manager's default button,
+        // and is refused like any other key.
+        Press(VK_RETURN, 0x1C);
+        EXPECT_EQ(beeps, 4);
+        EXPECT_EQ(edit == window->PeriodEdit().Edit() ? window->PeriodText() : window->PauseText(), before);
+        EXPECT_EQ(GetFocus(), edit);
+        EXPECT_EQ(window->ModalResult, ui::mrNone);
+    }
+    EXPECT_EQ(commands, 0);
+    // A digit goes in, without a beep.
+    SendMessageW(GetFocus(), EM_SETSEL, 0, -1);
+    Type(L"7");
+    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(window->PauseText(), "7");
 }
 
 struct LeaveCase {
@@ -267,7 +311,7 @@ TEST_P(SpinEditLeaveTest, LeavingTheFieldHoldsTheValueWithinItsLimits)
     ShowAndFocus(edit);
     ASSERT_EQ(GetFocus(), edit);
     SetWindowTextW(edit, L"");
-    Type(edit, GetParam().typed);
+    Type(GetParam().typed);
     EXPECT_EQ(beeps, 0);
     EXPECT_EQ(window->PeriodText(), ui::AnsiFromWide(GetParam().typed));
     SetFocus(window->EnableBox());
@@ -337,12 +381,11 @@ TEST_F(DialUpFrmTest, TabGoesFromThePeriodToTheEnableBoxAndThenToThePause)
 
     // The keyboard path the message loops take.
     ASSERT_EQ(GetFocus(), period);
-    MSG tab{period, WM_KEYDOWN, VK_TAB, 1, 0, {}};
-    EXPECT_TRUE(IsDialogMessageW(window->Handle(), &tab));
+    Press(VK_TAB, 0x0F);
     EXPECT_EQ(GetFocus(), window->EnableBox());
-    tab.hwnd = window->EnableBox();
-    EXPECT_TRUE(IsDialogMessageW(window->Handle(), &tab));
+    Press(VK_TAB, 0x0F);
     EXPECT_EQ(GetFocus(), pause);
+    EXPECT_EQ(beeps, 0);
 }
 
 TEST_F(DialUpFrmTest, AUserClickTogglesTheBoxAndThenRunsItsHandler)
