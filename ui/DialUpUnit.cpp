@@ -535,6 +535,9 @@ void TDialUpFrm::SetCounterText(const std::string& text)
 
 void TDialUpFrm::SetTimerRunning(bool running)
 {
+    // A stopped timer has no tick left to come, a deferred one included.
+    if (!running)
+        tickDeferred_ = false;
     Timer1.SetRunning(running);
 }
 
@@ -660,10 +663,35 @@ LRESULT TDialUpFrm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_TIMER:
         if (wParam == Timer1.Id()) {
-            Timer1Timer();
+            // The tray menu's loop and the window's move and size loop
+            // dispatch timer messages too. A tick's waits would then take
+            // that loop's mouse and keys and freeze it: the tick runs once
+            // the loop has ended, one tick however many came.
+            if (foreignLoops_ > 0)
+                tickDeferred_ = true;
+            else
+                Timer1Timer();
             return 0;
         }
         break;
+    case WM_ENTERMENULOOP:
+    case WM_ENTERSIZEMOVE:
+        ++foreignLoops_;
+        break;
+    case WM_EXITMENULOOP:
+    case WM_EXITSIZEMOVE:
+        if (foreignLoops_ > 0)
+            --foreignLoops_;
+        // Posted, so that the tick runs from one of our own loops.
+        if (foreignLoops_ == 0 && tickDeferred_)
+            PostMessageW(handle_, WM_DEFERREDTICK, 0, 0);
+        break;
+    case WM_DEFERREDTICK:
+        if (foreignLoops_ == 0 && tickDeferred_) {
+            tickDeferred_ = false;
+            Timer1Timer();
+        }
+        return 0;
     case WM_TRAYICON:
         WMTrayIcon(wParam, lParam);
         return 0;

@@ -35,6 +35,9 @@ inline constexpr int mrCancel = 2;
 
 // The tray icon's callback message (WM_USER + 11).
 inline constexpr UINT WM_TRAYICON = WM_USER + 11;
+// Runs a tick that came while a menu or a move of the window had its own
+// loop, once that loop has ended (WM_APP + 1 carries the dial reports).
+inline constexpr UINT WM_DEFERREDTICK = WM_APP + 2;
 
 class TDialUpFrm final : public settings::SettingsView, public scheduler::RedialWindow {
 public:
@@ -156,6 +159,10 @@ private:
     // The settings file existed at start-up but could not be read: it is
     // not overwritten until the Enable box changes.
     bool keepUnreadableSettingsFile_ = false;
+    // Loops of the system's own (a menu's, a move's or a resize's) running
+    // now, and whether a tick came during one of them.
+    int foreignLoops_ = 0;
+    bool tickDeferred_ = false;
 
 public:
     // The widgets, in their declaration order.

@@ -442,6 +442,72 @@ TEST_F(DialUpFrmTest, Timer1RunsOnlyWhenStartedAndTicksIntoTheTickHandler)
     EXPECT_GE(GetTickCount64() - start, 900u);
 }
 
+TEST_F(DialUpFrmTest, ATickDuringAMenuOrAMoveRunsOnceThatLoopHasEnded)
+{
+    Create();
+    const struct {
+        UINT enter, exit;
+    } loops[] = {{WM_ENTERMENULOOP, WM_EXITMENULOOP}, {WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}};
+    for (const auto& loop : loops) {
+        actions.calls.clear();
+        SendMessageW(window->Handle(), loop.enter, TRUE, 0);
+        for (int i = 0; i < 3; ++i)
+            SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+        EXPECT_EQ(actions.Count("tick"), 0) << loop.enter;
+        SendMessageW(window->Handle(), loop.exit, TRUE, 0);
+        EXPECT_EQ(actions.Count("tick"), 0) << "the tick runs from our own loop, not inside the ending one";
+        DeliverWaiting();
+        EXPECT_EQ(actions.Count("tick"), 1) << loop.enter;
+        DeliverWaiting();
+        EXPECT_EQ(actions.Count("tick"), 1) << loop.enter;
+        // Outside the loop a tick runs at once again.
+        SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+        EXPECT_EQ(actions.Count("tick"), 2) << loop.enter;
+    }
+}
+
+TEST_F(DialUpFrmTest, ATickDeferredWhileTheTimerIsStoppedDoesNotRun)
+{
+    Create();
+    window->SetTimerRunning(true);
+    SendMessageW(window->Handle(), WM_ENTERMENULOOP, TRUE, 0);
+    SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    window->SetTimerRunning(false);  // as unticking the Enable box does
+    SendMessageW(window->Handle(), WM_EXITMENULOOP, TRUE, 0);
+    DeliverWaiting();
+    EXPECT_EQ(actions.Count("tick"), 0);
+}
+
+// The tray menu's own loop: timer messages it dispatches meanwhile make no
+// tick inside it.
+HWND g_menuOwner = nullptr;
+int g_ticksSeenInMenu = -1;
+FakeDialUpActions* g_menuActions = nullptr;
+
+void CALLBACK CloseTheMenu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    g_ticksSeenInMenu = g_menuActions->Count("tick");
+    PostMessageW(g_menuOwner, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST_F(DialUpFrmTest, TheTrayMenuLoopDefersTheTickUntilTheMenuHasClosed)
+{
+    Create();
+    g_menuOwner = window->Handle();
+    g_menuActions = &actions;
+    g_ticksSeenInMenu = -1;
+    PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    SetTimer(nullptr, 0, 200, CloseTheMenu);
+    EXPECT_EQ(window->PopupMenu.TrackAt(window->Handle(), 200, 200), TTrayMenuCommand::None);
+    EXPECT_EQ(g_ticksSeenInMenu, 0);
+    EXPECT_EQ(actions.Count("tick"), 0);
+    DeliverWaiting();
+    EXPECT_EQ(actions.Count("tick"), 1);
+    g_menuActions = nullptr;
+}
+
 TEST_F(DialUpFrmTest, CounterTextGoesToLabel1)
 {
     Create();
