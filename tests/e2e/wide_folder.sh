@@ -3,9 +3,12 @@
 # ("拨号工具" under the default locale, whose ANSI code page is 1252): it
 # loads the dialup.ini there, rewrites it at start-up ("start" is 1) and
 # again on the way out, and tidies what a killed save left beside it while
-# leaving other files alone.
-#   wide_folder.sh VELMORA_EXE RASAPI32_DLL VELMORA_CTL
+# leaving other files alone. The run ends through the tray's exit item, or
+# through the end of the session, whose saves leave no temporary file
+# either.
+#   wide_folder.sh VELMORA_EXE RASAPI32_DLL VELMORA_CTL [exit|endsession]
 source "$(dirname "$0")/lib.sh"
+ending="${4:-exit}"
 
 folder="$run_dir/拨号工具"
 mkdir -p "$folder"
@@ -49,10 +52,13 @@ expect_state label1 0
 expect_standard_file 1 "written at start-up"
 expect_only_foreign_leftovers
 
-note "untick the box, then exit: the file is written on the way out"
+note "untick the box, then $ending: the file is written on the way out"
 ctl_ok click-enable
 expect_state enabled 0
-ctl_ok exit
+case "$ending" in
+exit|endsession) ctl_ok "$ending" ;;
+*) fail "unknown ending $ending" ;;
+esac
 wait_for_exit 15
 [ "$exit_code" -eq 0 ] || fail "exit code $exit_code, expected 0"
 expect_standard_file 0 "written on the way out"
