@@ -1,7 +1,7 @@
 // The window's calls into the shell side of the program (tray icon, update
 // page browser, home-page link, error report). Each one that is not set
 // does nothing, except ReportFailure, which falls back to a plain message
-// box.
+// box, and AllowMessage, which is the real call unless replaced.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,8 @@
 #include <exception>
 #include <functional>
 #include <string>
+
+#include "ui/shell/TaskbarCreated.h"
 
 namespace ui {
 
@@ -34,6 +36,8 @@ struct DialUpHooks {
     std::function<void(const std::wstring& title)> SetApplicationTitle;
     // The standard error report for a failure that left a handler.
     std::function<void(const std::exception& failure)> ReportFailure;
+    // Creation: lets TaskbarMessage through the window's message filter.
+    MessageFilterCall AllowMessage = CallChangeWindowMessageFilterEx;
 };
 
 }  // namespace ui

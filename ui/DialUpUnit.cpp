@@ -91,8 +91,11 @@ TDialUpFrm::TDialUpFrm(DialUpActions& actions, DialUpHooks hooks)
     CreateHandle();
     CreateWidgets();
     // The shell announces a new task bar (after Explorer restarts) with
-    // this message; the tray icon then has to be added anew.
-    TaskbarMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    // this message; the tray icon then has to be added anew. It must get
+    // through also while the program runs elevated; the filter's answer is
+    // not looked at, as the icon's own calls are not.
+    TaskbarMessage = RegisterTaskbarMessage();
+    AllowTaskbarMessage(handle_, TaskbarMessage, hooks_.AllowMessage);
     try {
         FormCreate();
     } catch (const std::exception& failure) {

@@ -111,6 +111,37 @@ TEST_F(TaskbarWindowTest, OtherMessagesLeaveTheIconAlone)
     EXPECT_EQ(window.shellCalls, std::vector<DWORD>{NIM_ADD});
 }
 
+TEST(TaskbarCreatedTest, TheMessageIsLetThroughTheFilterForAnElevatedProgram)
+{
+    struct Call {
+        HWND window;
+        UINT message;
+        DWORD action;
+    };
+    std::vector<Call> calls;
+    const MessageFilterCall record = [&](HWND window, UINT message, DWORD action) {
+        calls.push_back({window, message, action});
+        return TRUE;
+    };
+    const HWND window = reinterpret_cast<HWND>(0x1234);
+    const UINT message = RegisterTaskbarMessage();
+    EXPECT_TRUE(AllowTaskbarMessage(window, message, record));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].window, window);
+    EXPECT_EQ(calls[0].message, message);
+    EXPECT_EQ(calls[0].action, static_cast<DWORD>(MSGFLT_ALLOW));
+
+    // Nothing to let through for an unregistered message; a refusal is told.
+    EXPECT_FALSE(AllowTaskbarMessage(window, 0, record));
+    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_FALSE(AllowTaskbarMessage(window, message, [](HWND, UINT, DWORD) { return FALSE; }));
+}
+
+TEST_F(TaskbarWindowTest, ThePlatformsFilterTakesTheMessageForARealWindow)
+{
+    EXPECT_TRUE(AllowTaskbarMessage(shared_->handle, shared_->TaskbarMessage));
+}
+
 // An unregistered message (0) must not turn the menu's own WM_NULL into a
 // task-bar start.
 TEST(TaskbarCreatedTest, ZeroMatchesNothing)

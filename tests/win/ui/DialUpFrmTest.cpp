@@ -659,6 +659,23 @@ TEST_F(DialUpFrmTest, TheTaskbarMessageAddsTheIconAgain)
     EXPECT_EQ(readded, 1);
 }
 
+TEST_F(DialUpFrmTest, CreationLetsTheTaskbarMessageThroughTheMessageFilter)
+{
+    std::vector<std::pair<UINT, DWORD>> allowed;
+    HWND filtered = nullptr;
+    ui::DialUpHooks hooks;
+    hooks.AllowMessage = [&](HWND window, UINT message, DWORD action) {
+        filtered = window;
+        allowed.emplace_back(message, action);
+        return TRUE;
+    };
+    Create(std::move(hooks));
+    ASSERT_NE(window->TaskbarMessage, 0u);
+    EXPECT_EQ(window->TaskbarMessage, RegisterWindowMessageW(L"TaskbarCreated"));
+    EXPECT_EQ(filtered, window->Handle());
+    EXPECT_EQ(allowed, (std::vector<std::pair<UINT, DWORD>>{{window->TaskbarMessage, MSGFLT_ALLOW}}));
+}
+
 TEST_F(DialUpFrmTest, SwitchingTabsShowsOnePageAtATime)
 {
     Create();
