@@ -1,5 +1,7 @@
 #include "ui/shell/WebAddresses.h"
 
+#include "ui/AnsiText.h"
+
 namespace {
 
 std::string& HostOverride()
@@ -24,9 +26,7 @@ void SetWebHostForTests(std::string host)
 
 std::wstring UpdatePageAddress()
 {
-    // The host is plain ASCII: a widening copy is the whole conversion.
-    const std::string& host = WebHost();
-    return L"http://" + std::wstring(host.begin(), host.end()) + L"/update/main1.htm";
+    return L"http://" + ui::WideFromAnsi(WebHost()) + L"/update/main1.htm";
 }
 
 std::string HomePageAddress()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "FakeDialUpActions.h"
 #include "app/WinMessagePump.h"
@@ -81,6 +82,33 @@ TEST_F(ApplicationTest, TheMainLoopRunsUntilTheQuitRequestWithoutShowingTheWindo
     EXPECT_TRUE(application.Terminated());
     EXPECT_EQ(actions.Count("tick"), 1);
     EXPECT_FALSE(window->Shown());
+}
+
+TEST_F(ApplicationTest, EveryMessageIsOfferedFirstToThePreTranslationWhichMayKeepIt)
+{
+    std::vector<UINT> offered;
+    bool keep = true;
+    application.SetPreTranslate([&](MSG& message) {
+        offered.push_back(message.message);
+        return keep;
+    });
+    app::WinMessagePump pump(application);
+    PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    pump.SleepSlice(0);
+    EXPECT_EQ(offered, std::vector<UINT>{WM_TIMER});
+    EXPECT_EQ(actions.Count("tick"), 0);  // kept: not delivered
+
+    keep = false;
+    PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    pump.SleepSlice(0);
+    EXPECT_EQ(actions.Count("tick"), 1);
+    EXPECT_EQ(offered.size(), 2u);
+
+    application.SetPreTranslate(nullptr);
+    PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    pump.SleepSlice(0);
+    EXPECT_EQ(actions.Count("tick"), 2);
+    EXPECT_EQ(offered.size(), 2u);
 }
 
 TEST_F(ApplicationTest, TheWaitDispatchesMessagesAndTakesTheQuitRequestAsTerminating)
