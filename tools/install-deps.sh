@@ -4,7 +4,7 @@
 # 64-bit runs.
 set -euo pipefail
 packages=(
-    cmake make g++ googletest                                   # native build and tests
+    cmake make g++ libgtest-dev libgmock-dev googletest         # native build and tests (googletest: the source, for mingw)
     clang libclang-rt-14-dev                                    # libFuzzer and sanitizer runtimes
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix        # cross compilers (posix threads)
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
