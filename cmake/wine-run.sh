@@ -38,6 +38,10 @@ detached() {
 # test runner would wait on those pipes for ever. So whenever no server runs
 # for the prefix (a new prefix, a reboot, a killed server), start the server
 # and the services here, detached, before the test.
+# Runs started in parallel (ctest -j) take turns here, so that one of them
+# boots the prefix and the others find it ready.
+exec {prefix_lock}>"$WINEPREFIX.lock"
+flock "$prefix_lock"
 if ! "$WINESERVER" -k0 </dev/null >/dev/null 2>&1; then
     detached "$WINESERVER" -p
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -47,4 +51,5 @@ if ! "$WINESERVER" -k0 </dev/null >/dev/null 2>&1; then
         detached "$WINE64" wineboot
     fi
 fi
+exec {prefix_lock}>&-
 exec "$WINE64" "$exe" "$@"

@@ -8,7 +8,30 @@ cd "$(dirname "$0")/.."
 jobs="$(nproc)"
 fuzz_seconds="${VELMORA_FUZZ_SECONDS:-60}"
 
-step() { printf '\n=== %s ===\n' "$*"; }
+# Each step's wall time is printed when the next one starts, and the
+# whole run's at the end.
+run_started=$SECONDS
+step_started=""
+step_name=""
+step_done() {
+    if [ -n "$step_name" ]; then printf -- '--- %s: %d s\n' "$step_name" "$((SECONDS - step_started))"; fi
+}
+step() {
+    step_done
+    step_name="$*"
+    step_started=$SECONDS
+    printf '\n=== %s ===\n' "$*"
+}
+
+# What this script starts for the Windows tests (the prefix's wineserver
+# and its services, an Xvfb) is stopped when it ends, however it ends.
+stop_started() {
+    local server=/usr/lib/wine/wineserver
+    [ -x "$server" ] || server="$(command -v wineserver || echo true)"
+    if [ -d build/win64/wineprefix ]; then WINEPREFIX="$PWD/build/win64/wineprefix" "$server" -k >/dev/null 2>&1 || true; fi
+    if [ -n "${VELMORA_XVFB_STARTED_PID:-}" ]; then kill "$VELMORA_XVFB_STARTED_PID" 2>/dev/null || true; fi
+}
+trap stop_started EXIT
 
 step "Installing packages"
 bash tools/install-deps.sh
@@ -34,7 +57,7 @@ step "Windows x86_64 under wine"
 source cmake/xvfb-display.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j"$jobs"
-ctest --preset win64
+ctest --preset win64 -j"$jobs"
 echo "Screenshots (build artefacts):"
 bash tools/ui-screenshots.sh build/win64
 
@@ -42,4 +65,5 @@ step "Windows i686 (build only)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j"$jobs"
 
-step "All tests passed"
+step_done
+printf '\n=== All tests passed in %d s ===\n' "$((SECONDS - run_started))"
