@@ -65,5 +65,8 @@ step "Windows i686 (build only)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j"$jobs"
 
+step "Release packs (dist/)"
+bash tools/release.sh --no-build
+
 step_done
 printf '\n=== All tests passed in %d s ===\n' "$((SECONDS - run_started))"
