@@ -93,15 +93,15 @@ TWebBrowser::~TWebBrowser()
     if (!object_) {
         return;
     }
-    // The site lets go of the control's active object first: the control
-    // holds the site, so the two would otherwise keep each other alive.
-    site_->SetActiveObject(nullptr, nullptr);
     ComPtr<IOleInPlaceObject> inPlace;
     if (SUCCEEDED(object_.As(inPlace))) {
         inPlace->InPlaceDeactivate();
     }
     object_->Close(OLECLOSE_NOSAVE);
     object_->SetClientSite(nullptr);
+    // An active object the control did not take back goes with the site
+    // here, not only when the last of the site's references does.
+    site_->SetActiveObject(nullptr, nullptr);
 }
 
 HRESULT TWebBrowser::Navigate(const std::wstring& address)

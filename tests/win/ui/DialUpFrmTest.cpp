@@ -344,13 +344,18 @@ TEST_F(DialUpFrmTest, ArrowKeysAndButtonsStepByOneWithinTheLimits)
     Create();
     HWND pause = window->PauseEdit().Edit();
     window->SetPauseText("0");
-    SendMessageW(pause, WM_KEYDOWN, VK_DOWN, 1);
+    // The arrow keys reach the field through the dialog manager, which
+    // would otherwise move the focus with them.
+    ShowAndFocus(pause);
+    Press(VK_DOWN, 0x50);
     EXPECT_EQ(window->PauseText(), "0");
-    SendMessageW(pause, WM_KEYDOWN, VK_UP, 1);
-    SendMessageW(pause, WM_KEYDOWN, VK_UP, 1);
+    Press(VK_UP, 0x48);
+    Press(VK_UP, 0x48);
     EXPECT_EQ(window->PauseText(), "2");
-    SendMessageW(pause, WM_KEYDOWN, VK_DOWN, 1);
+    Press(VK_DOWN, 0x50);
     EXPECT_EQ(window->PauseText(), "1");
+    EXPECT_EQ(GetFocus(), pause);
+    EXPECT_EQ(beeps, 0);
 
     // The buttons report a press through UDN_DELTAPOS to the window.
     NMUPDOWN press{};
