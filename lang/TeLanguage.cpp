@@ -2,28 +2,16 @@
 
 #include <algorithm>
 
+#include "text/AsciiText.h"
+
 namespace lang {
 
 namespace {
 
-unsigned char FoldAsciiCase(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-}
-
 // Byte order after folding A-Z to a-z.
 int CompareKeys(std::string_view a, std::string_view b)
 {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const unsigned char x = FoldAsciiCase(a[i]);
-        const unsigned char y = FoldAsciiCase(b[i]);
-        if (x != y) {
-            return x < y ? -1 : 1;
-        }
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    return text::CompareIgnoringAsciiCase(a, b);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ras/ConnectionControl.h"
 
 #include "ras/FieldText.h"
+#include "text/AsciiText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,38 +14,13 @@ namespace {
 // asks for: a guard against a nonsensical byte count.
 constexpr std::size_t kMaxConnections = 4096;
 
-// Copies text into a fixed field of `size` bytes; the caller has checked
-// that it fits with its terminator. The field was zeroed beforehand.
-template <std::size_t N>
-void CopyField(char (&field)[N], const std::string& text) {
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
 // Clears a record that held a password before it goes out of scope.
 void Scrub(void* data, std::size_t size) {
     volatile unsigned char* bytes = static_cast<volatile unsigned char*>(data);
     for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
 }
 
-unsigned char FoldAsciiLetter(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-bool NamesEqual(const char* a, std::size_t aLength, const char* b, std::size_t bLength) {
-    if (aLength != bLength) return false;
-    for (std::size_t i = 0; i < aLength; ++i) {
-        if (FoldAsciiLetter(static_cast<unsigned char>(a[i])) !=
-            FoldAsciiLetter(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
-
-bool EntryNamesEqual(const char* a, const char* b) {
-    return NamesEqual(a, std::strlen(a), b, std::strlen(b));
-}
 
 ConnectionControl::ConnectionControl(RasService& service, Clock clock)
     : ConnectionTable(kInitialConnections),
@@ -82,11 +58,11 @@ void ConnectionControl::RefreshConnections() {
 
 HRASCONN ConnectionControl::FindConnection(const std::string& entry) {
     RefreshConnections();
-    const std::size_t entryLength = std::strlen(entry.c_str());
+    // The name as the platform would read it: up to its first NUL.
+    const std::string_view wanted(entry.c_str());
     for (DWORD i = 0; i < ConnectionCount; ++i) {
         const RASCONNA& record = ConnectionTable[i];
-        const std::string_view name = FieldText(record.szEntryName, sizeof record.szEntryName);
-        if (NamesEqual(entry.c_str(), entryLength, name.data(), name.size()))
+        if (text::EqualsIgnoringAsciiCase(wanted, FieldText(record.szEntryName, sizeof record.szEntryName)))
             return record.hrasconn;
     }
     return nullptr;
@@ -124,8 +100,8 @@ void ConnectionControl::DialEntry(const std::string& entry, const std::string& a
     CopyField(params.szEntryName, entry);
     CopyField(params.szUserName, account);
     CopyField(params.szPassword, password);
-    CopyField(params.szCallbackNumber, std::string("*"));
-    CopyField(params.szDomain, std::string("*"));
+    CopyField(params.szCallbackNumber, "*");
+    CopyField(params.szDomain, "*");
 
     HRASCONN handle = nullptr;
     insideDial_ = true;

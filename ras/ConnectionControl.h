@@ -96,7 +96,4 @@ private:
     std::optional<Dial> dial_;
 };
 
-// Case-insensitive for the letters a to z only; every other byte exact.
-bool EntryNamesEqual(const char* a, const char* b);
-
 }  // namespace ras

@@ -2,18 +2,9 @@
 
 #include <string>
 
+#include "text/AsciiText.h"
+
 namespace scheduler {
-namespace {
-
-// Blank: nothing left once the spaces and control characters (codes 0 to
-// 32) at both ends are removed.
-bool IsBlank(const std::string& text) {
-    for (unsigned char c : text)
-        if (c > ' ') return false;
-    return true;
-}
-
-}  // namespace
 
 void PumpWait(MessagePump& pump, std::int32_t ms) {
     std::int64_t slices = 0;
@@ -32,7 +23,7 @@ void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, Messa
 
     const std::int32_t period = window.PeriodValue();
     if (period <= kSmallestIdlePeriod) return;
-    if (IsBlank(window.EntryText())) return;
+    if (text::IsBlank(window.EntryText())) return;
 
     if (count > period) {
         connections.RedialPending = true;

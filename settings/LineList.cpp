@@ -2,20 +2,15 @@
 
 #include <algorithm>
 
+#include "text/AsciiText.h"
+
 namespace settings {
 
 namespace {
 
-char FoldAsciiCase(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool SameName(std::string_view name, std::string_view key)
 {
-    return name.size() == key.size()
-        && std::equal(name.begin(), name.end(), key.begin(),
-                      [](char a, char b) { return FoldAsciiCase(a) == FoldAsciiCase(b); });
+    return text::EqualsIgnoringAsciiCase(name, key);
 }
 
 }  // namespace

@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
-#include "settings/BlankText.h"
 #include "settings/Int32Text.h"
 #include "settings/LineList.h"
 #include "settings/SwallowFailures.h"
+#include "text/AsciiText.h"
 
 namespace settings {
 
@@ -17,7 +17,7 @@ namespace {
 void LoadEntryPosition(SettingsView& view, const LineList& lines)
 {
     const std::string value = lines.Value(kEntryKey);
-    if (IsBlank(value)) {
+    if (text::IsBlank(value)) {
         return;
     }
     if (const std::optional<std::int32_t> position = ParseInt32(value)) {
@@ -31,17 +31,17 @@ void LoadTextsAndEnableBox(SettingsView& view, const LineList& lines)
 {
     view.SetAccountText(lines.Value(kAccountKey));
 
-    if (std::string password = lines.Value(kPasswordKey); !IsBlank(password)) {
+    if (std::string password = lines.Value(kPasswordKey); !text::IsBlank(password)) {
         view.SetPasswordText(password);
     }
-    if (std::string period = lines.Value(kPeriodKey); !IsBlank(period)) {
+    if (std::string period = lines.Value(kPeriodKey); !text::IsBlank(period)) {
         view.SetPeriodText(period);
     }
-    if (std::string pause = lines.Value(kPauseKey); !IsBlank(pause)) {
+    if (std::string pause = lines.Value(kPauseKey); !text::IsBlank(pause)) {
         view.SetPauseText(pause);
     }
 
-    view.SetEnabledTicked(TrimBlanks(lines.Value(kEnabledKey)) == "1");
+    view.SetEnabledTicked(text::TrimBlanks(lines.Value(kEnabledKey)) == "1");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "ras/sim/EntryNameMatch.h"
+#include "text/AsciiText.h"
 
 namespace ras::sim {
 namespace {
@@ -17,10 +17,9 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+std::string Lower(std::string_view value) {
+    std::string lower(value);
+    std::transform(lower.begin(), lower.end(), lower.begin(), text::LowerAscii);
     return lower;
 }
 
@@ -135,13 +134,13 @@ private:
 
     void NoteEntry(std::string_view name) {
         const bool known = std::any_of(config_.entries.begin(), config_.entries.end(),
-                                       [&](const std::string& entry) { return SameEntryName(entry, name); });
+                                       [&](const std::string& entry) { return text::EqualsIgnoringAsciiCase(entry, name); });
         if (!known) config_.entries.emplace_back(name);
     }
 
     EntrySetup& Setup(std::string_view name) {
         for (auto& [entry, setup] : config_.setups)
-            if (SameEntryName(entry, name)) return setup;
+            if (text::EqualsIgnoringAsciiCase(entry, name)) return setup;
         return config_.setups.emplace_back(std::string(name), EntrySetup{}).second;
     }
 

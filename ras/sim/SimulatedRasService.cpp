@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "ras/FieldText.h"
-#include "ras/sim/EntryNameMatch.h"
 #include "ras/sim/RasCallText.h"
+#include "text/AsciiText.h"
 
 namespace ras::sim {
 namespace {
@@ -15,11 +15,6 @@ namespace {
 void CheckEntryName(const std::string& name) {
     if (name.empty() || name.size() > RAS_MaxEntryName || name.find('\0') != std::string::npos)
         throw std::invalid_argument("an entry name holds 1 to 256 bytes and no NUL");
-}
-
-template <std::size_t N>
-void CopyField(char (&field)[N], const std::string& text) {
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
 }
 
 HRASCONN ToHandle(std::uintptr_t value) { return reinterpret_cast<HRASCONN>(value); }
@@ -407,13 +402,13 @@ std::vector<SimConnection> SimulatedRasService::Links() const {
 
 SimulatedRasService::Entry* SimulatedRasService::FindEntry(const std::string& name) {
     for (Entry& entry : entries_)
-        if (SameEntryName(entry.name, name)) return &entry;
+        if (text::EqualsIgnoringAsciiCase(entry.name, name)) return &entry;
     return nullptr;
 }
 
 std::uintptr_t SimulatedRasService::FindLinkOfEntry(const std::string& name, LinkStage stage) const {
     for (const auto& [value, link] : links_)
-        if (link.stage == stage && SameEntryName(link.entry, name)) return value;
+        if (link.stage == stage && text::EqualsIgnoringAsciiCase(link.entry, name)) return value;
     return 0;
 }
 
