@@ -2,22 +2,22 @@
 
 namespace app {
 
-void TApplication::Terminate()
+void Application::Terminate()
 {
     PostQuitMessage(0);
 }
 
-void TApplication::Deliver(MSG& message) const
+void Application::Deliver(MSG& message) const
 {
-    if (preTranslate_ && preTranslate_(message))
+    if (mainWindow_ && mainWindow_->PreTranslateMessage(message))
         return;
-    if (mainWindow_ && IsWindowVisible(mainWindow_) && IsDialogMessageW(mainWindow_, &message))
+    if (mainWindow_ && mainWindow_->Shown() && IsDialogMessageW(mainWindow_->Handle(), &message))
         return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
 }
 
-int TApplication::ShowModal(ui::TDialUpFrm& window)
+int Application::ShowModal(ui::TDialUpFrm& window)
 {
     window.ShowForModal();
     while (!terminated_ && window.ModalResult == ui::mrNone)
@@ -29,13 +29,13 @@ int TApplication::ShowModal(ui::TDialUpFrm& window)
     return result;
 }
 
-void TApplication::Run()
+void Application::Run()
 {
     while (!terminated_)
         TakeAndDeliver();
 }
 
-void TApplication::TakeAndDeliver()
+void Application::TakeAndDeliver()
 {
     MSG message;
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);

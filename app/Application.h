@@ -5,19 +5,19 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "ui/DialUpUnit.h"
+#include "ui/WindowApplication.h"
 
 namespace app {
 
-class TApplication {
+class Application final : public ui::WindowApplication {
 public:
     // The text the error report uses as caption; the window's caption once
     // the window has been shown, empty before.
-    const std::wstring& Title() const { return title_; }
-    void SetTitle(std::wstring title) { title_ = std::move(title); }
+    const std::wstring& Title() const override { return title_; }
+    void SetTitle(std::wstring title) override { title_ = std::move(title); }
 
     bool Terminated() const { return terminated_; }
     // A quit request was taken from the queue: the loops end.
@@ -25,23 +25,18 @@ public:
 
     // Posts a quit request to this thread's queue; whichever loop takes it
     // marks the application as terminating.
-    static void Terminate();
+    void Terminate() override;
 
-    // The window whose dialog keys (Tab, the arrow keys, access keys) the
-    // loops handle.
-    void SetMainWindow(HWND window) { mainWindow_ = window; }
-
-    // Offered every message before the dialog manager; returns true when it
-    // has handled the message, which then goes no further. The embedded
-    // page takes its keys this way.
-    using PreTranslate = std::function<bool(MSG& message)>;
-    void SetPreTranslate(PreTranslate preTranslate) { preTranslate_ = std::move(preTranslate); }
+    // The main window: the loops handle its dialog keys (Tab, the arrow
+    // keys, access keys) and offer it every message first, so that the
+    // update page gets its keys. Null when there is none (any more).
+    void SetMainWindow(ui::TDialUpFrm* window) { mainWindow_ = window; }
 
     // Shows the window, runs FormShow and takes and delivers messages until
     // the window's modal result is set or the application is terminating,
     // then hides the window. Returns the modal result (cancel when ended by
     // terminating).
-    int ShowModal(ui::TDialUpFrm& window);
+    int ShowModal(ui::TDialUpFrm& window) override;
 
     // The main loop: delivers messages until the application is
     // terminating. It does not show the window.
@@ -57,8 +52,7 @@ private:
 
     std::wstring title_;
     bool terminated_ = false;
-    HWND mainWindow_ = nullptr;
-    PreTranslate preTranslate_;
+    ui::TDialUpFrm* mainWindow_ = nullptr;
 };
 
 }  // namespace app

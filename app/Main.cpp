@@ -6,33 +6,31 @@
 #include "app/Application.h"
 #include "app/ComApartment.h"
 #include "app/ProgramCore.h"
-#include "app/ShellParts.h"
 #include "app/SingleInstance.h"
 #include "app/WinMessagePump.h"
 #include "lang/LangUnit.h"
 #include "ui/DialUpUnit.h"
+#include "ui/shell/PlatformCalls.h"
 
 namespace {
 
 void RunApplication()
 {
     app::ComApartment com;
-    app::TApplication application;
+    app::Application application;
     application.SetTitle(L"");
 
     app::WinMessagePump pump(application);
     app::ProgramCore core(pump);
-    app::ShellParts shell(application);
+    ui::SystemCalls system;
 
     {
-        ui::TDialUpFrm window(core.Actions(), shell.Hooks());
-        shell.Attach(window);
-        application.SetMainWindow(window.Handle());
-        shell.AddTrayIcon();
+        ui::TDialUpFrm window(core.Actions(), application, system);
+        application.SetMainWindow(&window);
+        window.AddTrayIcon();
         application.ShowModal(window);
         application.Run();
         application.SetMainWindow(nullptr);
-        shell.ReleaseBrowser();
     }  // FormDestroy: the tray icon goes and the settings are written
 }
 

@@ -9,16 +9,16 @@
 #include "ras/win/RasApi32Service.h"
 #include "settings/win/WinFileStore.h"
 #include "ui/CoreDialUpActions.h"
+#include "ui/WindowProtocol.h"
 
 namespace app {
 
 namespace {
 
 constexpr wchar_t kReportWindowClass[] = L"VelmoraDialReports";
-constexpr UINT WM_DIALREPORT = WM_APP + 1;
 
 // A message-only window on the program's thread. The service's thread posts
-// WM_DIALREPORT to it when a dial report has arrived; whichever loop runs
+// ui::WM_DIALREPORT to it when a dial report has arrived; whichever loop runs
 // (the main loop, a modal showing, a tick's wait, a menu) delivers it, and
 // the reports are acted on here, on this thread.
 class DialReportWindow {
@@ -41,7 +41,7 @@ public:
         if (!handle_)
             throw std::runtime_error("cannot create the dial report window");
         const HWND target = handle_;
-        connections_.SetReportWake([target] { PostMessageW(target, WM_DIALREPORT, 0, 0); });
+        connections_.SetReportWake([target] { PostMessageW(target, ui::WM_DIALREPORT, 0, 0); });
     }
 
     ~DialReportWindow()
@@ -62,7 +62,7 @@ private:
             SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         }
         auto* self = reinterpret_cast<DialReportWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (message == WM_DIALREPORT && self) {
+        if (message == ui::WM_DIALREPORT && self) {
             self->connections_.DeliverReports();
             return 0;
         }

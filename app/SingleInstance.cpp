@@ -6,13 +6,12 @@
 #include <cwchar>
 #include <string>
 
+#include "ui/WindowProtocol.h"
+
 namespace app {
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"VelmoraDialUpFrm";
-constexpr UINT kTrayMessage = WM_USER + 11;
-constexpr WPARAM kTrayIconId = 34953;
 constexpr DWORD kWindowWaitMs = 5000;
 constexpr DWORD kPollMs = 50;
 
@@ -92,7 +91,7 @@ BOOL CALLBACK LookAtWindow(HWND window, LPARAM context)
 {
     auto& search = *reinterpret_cast<WindowSearch*>(context);
     wchar_t className[64];
-    if (::GetClassNameW(window, className, 64) == 0 || std::wcscmp(className, kWindowClass) != 0) {
+    if (::GetClassNameW(window, className, 64) == 0 || std::wcscmp(className, ui::kMainWindowClass) != 0) {
         return TRUE;
     }
     DWORD process = 0;
@@ -115,7 +114,7 @@ bool BringUpWindowOf(const std::wstring& comparableFolder)
         return false;
     }
     ::AllowSetForegroundWindow(search.process);
-    return ::PostMessageW(search.found, kTrayMessage, kTrayIconId, WM_LBUTTONDBLCLK) != FALSE;
+    return ::PostMessageW(search.found, ui::kTrayMessage, ui::kTrayIconId, ui::kTrayDoubleClick) != FALSE;
 }
 
 bool Owned(DWORD waitResult)

@@ -10,7 +10,7 @@ namespace app {
 
 class WinMessagePump final : public scheduler::MessagePump {
 public:
-    explicit WinMessagePump(TApplication& application) : application_(application) {}
+    explicit WinMessagePump(Application& application) : application_(application) {}
 
     void SleepSlice(std::int32_t ms) override;
 
@@ -19,7 +19,7 @@ private:
     // marks the application as terminating.
     void DispatchWaiting();
 
-    TApplication& application_;
+    Application& application_;
 };
 
 }  // namespace app

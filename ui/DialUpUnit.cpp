@@ -7,12 +7,14 @@
 
 #include "ui/AnsiText.h"
 #include "ui/SettingsTabTexts.h"
+#include "ui/WindowText.h"
+#include "ui/shell/ApplicationIcon.h"
+#include "ui/shell/ErrorReport.h"
+#include "ui/shell/WebAddresses.h"
 
 namespace ui {
 
 namespace {
-
-constexpr wchar_t kWindowClass[] = L"VelmoraDialUpFrm";
 
 constexpr COLORREF kFormColour = 15986411;  // #EBEEF3
 constexpr COLORREF kTeal = RGB(0, 128, 128);
@@ -30,21 +32,6 @@ constexpr int kEntryItemHeight = 12;
 constexpr int kEntryBoxFieldHeight = 14;  // with its frame, a 20-pixel box
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-// Control identifiers. 1 and 2 are left alone: the dialog manager sends
-// them for Enter and Esc.
-enum ControlId : int {
-    kRzPageControl1Id = 100,
-    kEdtDialerId,
-    kEdtDialUserId,
-    kEdtDialPWDId,
-    kEdtDialTimeId,
-    kCheckBox1Id,
-    kEdtDialWaintTimeId,
-    kLabel4Id,
-    kSpeedButton43Id,
-    kStatusBar1Id,
-};
-
 HMENU ControlMenuId(int id)
 {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
@@ -53,15 +40,6 @@ HMENU ControlMenuId(int id)
 RECT Bounds(int left, int top, int width, int height)
 {
     return RECT{left, top, left + width, top + height};
-}
-
-std::wstring WindowTextOf(HWND window)
-{
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(window, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
 }
 
 FontHandle MakeFont(int height, BYTE charset, bool underline)
@@ -85,34 +63,31 @@ void InitCommonControlClasses()
 
 }  // namespace
 
-TDialUpFrm::TDialUpFrm(DialUpActions& actions, DialUpHooks hooks)
-    : actions_(actions), hooks_(std::move(hooks))
+TDialUpFrm::TDialUpFrm(DialUpActions& actions, WindowApplication& application, PlatformCalls& platform)
+    : actions_(actions), application_(application), platform_(platform)
 {
     CreateHandle();
     CreateWidgets();
     // The shell announces a new task bar (after Explorer restarts) with
     // this message; the tray icon then has to be added anew. It must get
-    // through also while the program runs elevated; the filter's answer is
-    // not looked at, as the icon's own calls are not.
-    TaskbarMessage = RegisterTaskbarMessage();
-    AllowTaskbarMessage(handle_, TaskbarMessage, hooks_.AllowMessage);
-    try {
-        FormCreate();
-    } catch (const std::exception& failure) {
-        // The window's creation reports a failure of FormCreate and goes
-        // on; the remaining steps of FormCreate are skipped.
-        ReportFailure(failure);
-    }
+    // through also while the program runs elevated, from Explorer's lower
+    // level; the filter's answer is not looked at, as the icon's own calls
+    // are not.
+    TaskbarMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    if (TaskbarMessage != 0)
+        platform_.AllowMessage(handle_, TaskbarMessage, MSGFLT_ALLOW);
+    // FormCreate runs as a message of the window, so that a failure that
+    // leaves it reaches the error report in WindowProcThunk: the window is
+    // created all the same, and the rest of FormCreate is skipped.
+    SendMessageW(handle_, WM_FORMCREATE, 0, 0);
 }
 
 TDialUpFrm::~TDialUpFrm()
 {
-    try {
-        FormDestroy();
-    } catch (const std::exception& failure) {
-        ReportFailure(failure);
-    }
+    // The browser goes while the window that hosts it still exists.
+    browser_.reset();
     Timer1.Detach();
+    // WM_DESTROY runs FormDestroy while the widgets still exist.
     if (handle_)
         DestroyWindow(handle_);
 }
@@ -124,14 +99,14 @@ void TDialUpFrm::CreateHandle()
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExW(instance, kWindowClass, &windowClass)) {
+    if (!GetClassInfoExW(instance, kMainWindowClass, &windowClass)) {
         windowClass = WNDCLASSEXW{};
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = WindowProcThunk;
         windowClass.hInstance = instance;
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-        windowClass.lpszClassName = kWindowClass;
+        windowClass.lpszClassName = kMainWindowClass;
         if (!RegisterClassExW(&windowClass))
             throw std::runtime_error("cannot register the main window class");
     }
@@ -148,7 +123,7 @@ void TDialUpFrm::CreateHandle()
     // Keep the top-left corner of the whole window at its place.
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    CreateWindowExW(0, kWindowClass, texts::kCaption, kFormStyle, kLeft, kTop, width, height, nullptr, nullptr,
+    CreateWindowExW(0, kMainWindowClass, texts::kCaption, kFormStyle, kLeft, kTop, width, height, nullptr, nullptr,
                     instance, this);
     if (!handle_)
         throw std::runtime_error("cannot create the main window");
@@ -233,10 +208,7 @@ void TDialUpFrm::CreateWidgets()
     SendMessageW(edtDialPWD, EM_SETPASSWORDCHAR, L'*', 0);
     controlLooks_[edtDialPWD] = ControlLook{kNavy, false};
 
-    auto beep = [this] {
-        if (Beep)
-            Beep();
-    };
+    auto beep = [this] { platform_.Beep(); };
     edtDialTime.Create(Panel5, Bounds(115, 87, 225, 21), kEdtDialTimeId, font, beep);
     edtDialTime.SetText(L"0");
     controlLooks_[edtDialTime.Edit()] = ControlLook{kBlack, false};
@@ -276,28 +248,32 @@ void TDialUpFrm::CreateWidgets()
 
 std::wstring TDialUpFrm::Caption() const
 {
-    return WindowTextOf(handle_);
+    return WindowText(handle_);
 }
 
 // Event handlers.
 
 void TDialUpFrm::FormDestroy()
 {
-    if (hooks_.RemoveTrayIcon)
-        hooks_.RemoveTrayIcon();
+    // The icon is normally gone already (the exit item took it away).
+    trayIcon_.Remove();
     SaveSettings();
 }
 
 void TDialUpFrm::N1Click()
 {
-    if (hooks_.N1Click)
-        hooks_.N1Click();
+    if (Shown()) {
+        platform_.SetActiveWindow(handle_);
+        platform_.SetForegroundWindow(handle_);
+    } else {
+        application_.ShowModal(*this);
+    }
 }
 
 void TDialUpFrm::E1Click()
 {
-    if (hooks_.E1Click)
-        hooks_.E1Click();
+    trayIcon_.Remove();
+    application_.Terminate();
 }
 
 void TDialUpFrm::FormCreate()
@@ -310,12 +286,9 @@ void TDialUpFrm::FormCreate()
     // entry list and the stored settings must still be loaded, or the save
     // at the end of the run would overwrite the user's settings with the
     // defaults.
-    try {
-        if (hooks_.NavigateUpdatePage)
-            hooks_.NavigateUpdatePage(WebBrowser2);
-    } catch (const std::exception& failure) {
-        ReportFailure(failure);
-    }
+    // The navigation runs as a message of its own: its failure is reported
+    // in WindowProcThunk, and FormCreate goes on.
+    SendMessageW(handle_, WM_NAVIGATEUPDATEPAGE, 0, 0);
     SetWindowTextW(Label1, L"");
     FillEntryBox();
     LoadSettings();
@@ -336,8 +309,8 @@ void TDialUpFrm::Timer1Timer()
 
 void TDialUpFrm::SpeedButton43Click()
 {
-    if (hooks_.RefreshUpdatePage)
-        hooks_.RefreshUpdatePage();
+    if (browser_)
+        browser_->Refresh();
 }
 
 void TDialUpFrm::Label4Click()
@@ -347,14 +320,56 @@ void TDialUpFrm::Label4Click()
 
 void TDialUpFrm::FormShow()
 {
-    if (hooks_.SetApplicationTitle)
-        hooks_.SetApplicationTitle(Caption());
+    application_.SetTitle(Caption());
+}
+
+// The tray icon.
+
+void TDialUpFrm::AddTrayIcon()
+{
+    trayIcon_.Add(handle_, ApplicationIcon(), Caption());
 }
 
 void TDialUpFrm::WMTrayIcon(WPARAM iconId, LPARAM mouseMessage)
 {
-    if (hooks_.WMTrayIcon)
-        hooks_.WMTrayIcon(iconId, mouseMessage);
+    if (iconId != kTrayIconId)
+        return;
+    if (mouseMessage == kTrayDoubleClick) {
+        platform_.SetActiveWindow(handle_);
+        if (Shown())
+            platform_.SetForegroundWindow(handle_);
+        else
+            application_.ShowModal(*this);
+    } else if (mouseMessage == kTrayRightButtonUp) {
+        platform_.SetForegroundWindow(handle_);
+        const POINT cursor = platform_.CursorPos();
+        // The chosen item's handler runs once the menu has closed.
+        switch (platform_.TrackMenu(PopupMenu, handle_, cursor.x, cursor.y)) {
+        case TTrayMenuCommand::ShowMainWindow:
+            N1Click();
+            break;
+        case TTrayMenuCommand::Exit:
+            E1Click();
+            break;
+        case TTrayMenuCommand::None:
+            break;
+        }
+    }
+}
+
+// The update page.
+
+void TDialUpFrm::NavigateUpdatePage()
+{
+    RECT area{};
+    GetClientRect(WebBrowser2, &area);
+    browser_ = platform_.MakeBrowser(WebBrowser2, area);
+    browser_->Navigate(UpdatePageAddress());
+}
+
+bool TDialUpFrm::PreTranslateMessage(MSG& message)
+{
+    return browser_ && browser_->PreTranslateMessage(message);
 }
 
 // Creation steps and the settings file.
@@ -388,8 +403,11 @@ void TDialUpFrm::SaveSettings()
 
 void TDialUpFrm::OpenHomePage()
 {
-    if (hooks_.OpenHomePage)
-        hooks_.OpenHomePage();
+    // Internet Explorer in a window of its own, with the application's
+    // window as the owner of any message from the shell; the shell's answer
+    // is not looked at.
+    const std::string address = HomePageAddress();
+    platform_.OpenWithShell(handle_, "Open", "IEXPLORE.EXE", address.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 // Modal showing.
@@ -428,7 +446,7 @@ void TDialUpFrm::SetCurrentPage(int page)
 
 std::wstring TDialUpFrm::Label1Text() const
 {
-    return WindowTextOf(Label1);
+    return WindowText(Label1);
 }
 
 // settings::SettingsView
@@ -451,24 +469,24 @@ void TDialUpFrm::SetEntryIndex(int index)
 
 std::string TDialUpFrm::AccountText() const
 {
-    return accountBytes_.BytesFor(WindowTextOf(edtDialUser));
+    return accountBytes_.BytesFor(WindowText(edtDialUser));
 }
 
 void TDialUpFrm::SetAccountText(const std::string& text)
 {
     SetWindowTextW(edtDialUser, WideFromAnsi(text).c_str());
-    accountBytes_.Place(text, WindowTextOf(edtDialUser));
+    accountBytes_.Place(text, WindowText(edtDialUser));
 }
 
 std::string TDialUpFrm::PasswordText() const
 {
-    return passwordBytes_.BytesFor(WindowTextOf(edtDialPWD));
+    return passwordBytes_.BytesFor(WindowText(edtDialPWD));
 }
 
 void TDialUpFrm::SetPasswordText(const std::string& text)
 {
     SetWindowTextW(edtDialPWD, WideFromAnsi(text).c_str());
-    passwordBytes_.Place(text, WindowTextOf(edtDialPWD));
+    passwordBytes_.Place(text, WindowText(edtDialPWD));
 }
 
 std::string TDialUpFrm::PeriodText() const
@@ -518,7 +536,7 @@ std::string TDialUpFrm::EntryText() const
 
 bool TDialUpFrm::CredentialsExact() const
 {
-    return accountBytes_.ExactFor(WindowTextOf(edtDialUser)) && passwordBytes_.ExactFor(WindowTextOf(edtDialPWD));
+    return accountBytes_.ExactFor(WindowText(edtDialUser)) && passwordBytes_.ExactFor(WindowText(edtDialPWD));
 }
 
 std::int32_t TDialUpFrm::PeriodValue() const
@@ -548,10 +566,10 @@ void TDialUpFrm::SetTimerRunning(bool running)
 
 void TDialUpFrm::ReportFailure(const std::exception& failure)
 {
-    if (hooks_.ReportFailure)
-        hooks_.ReportFailure(failure);
-    else
-        MessageBoxW(handle_, WideFromAnsi(failure.what()).c_str(), L"", MB_ICONERROR | MB_OK);
+    // The standard error report: the application's title as caption, an
+    // error icon and OK.
+    const std::wstring text = MakeErrorReportText(FailureMessage(failure));
+    platform_.ShowMessageBox(handle_, text.c_str(), application_.Title().c_str(), MB_ICONERROR | MB_OK);
 }
 
 LRESULT TDialUpFrm::ControlColour(HDC dc, HWND control)
@@ -602,9 +620,10 @@ void TDialUpFrm::DrawEntryItem(const DRAWITEMSTRUCT& draw)
 
 LRESULT TDialUpFrm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // 0 would be WM_NULL, which the tray menu itself posts: never a new
+    // task bar.
     if (TaskbarMessage != 0 && message == TaskbarMessage) {
-        if (hooks_.TaskbarRecreated)
-            hooks_.TaskbarRecreated();
+        AddTrayIcon();
         RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         return DefWindowProcW(handle_, message, wParam, lParam);
     }
@@ -624,10 +643,6 @@ LRESULT TDialUpFrm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             SpeedButton43Click();
         else if (id == kLabel4Id && code == STN_CLICKED)
             Label4Click();
-        else if (lParam == 0 && static_cast<UINT>(id) == N1)
-            N1Click();
-        else if (lParam == 0 && static_cast<UINT>(id) == E1)
-            E1Click();
         return 0;
     }
     case WM_NOTIFY: {
@@ -695,8 +710,21 @@ LRESULT TDialUpFrm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             Timer1Timer();
         }
         return 0;
-    case WM_TRAYICON:
+    case kTrayMessage:
         WMTrayIcon(wParam, lParam);
+        return 0;
+    case WM_FORMCREATE:
+        if (!created_) {
+            created_ = true;
+            FormCreate();
+        }
+        return 0;
+    case WM_NAVIGATEUPDATEPAGE:
+        if (!browser_)
+            NavigateUpdatePage();
+        return 0;
+    case WM_DESTROY:
+        FormDestroy();
         return 0;
     case WM_CLOSE:
         // Closing only hides the shown window. A close request while the
@@ -742,9 +770,10 @@ LRESULT CALLBACK TDialUpFrm::WindowProcThunk(HWND window, UINT message, WPARAM w
     try {
         return self->WndProc(message, wParam, lParam);
     } catch (const std::exception& failure) {
-        // A failure that leaves a handler ends here, where the message was
-        // delivered, in the standard error report; the program goes on
-        // with the next message.
+        // The one place where a failure that leaves a handler of the window
+        // is caught: FormCreate, its navigation step and FormDestroy run as
+        // messages too. It is shown in the standard error report, and the
+        // program goes on with the next message.
         self->ReportFailure(failure);
         return 0;
     }

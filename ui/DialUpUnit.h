@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -18,14 +17,18 @@
 #include "settings/SettingsView.h"
 #include "ui/AnsiText.h"
 #include "ui/DialUpActions.h"
-#include "ui/DialUpHooks.h"
 #include "ui/GdiObject.h"
-#include "ui/shell/NotifyIconRecord.h"
-#include "ui/shell/TrayPopupMenu.h"
 #include "ui/Panel.h"
 #include "ui/SpinEdit.h"
+#include "ui/WindowApplication.h"
+#include "ui/WindowProtocol.h"
 #include "ui/WindowTimer.h"
 #include "ui/XPMenu.h"
+#include "ui/shell/NotifyIconRecord.h"
+#include "ui/shell/PlatformCalls.h"
+#include "ui/shell/TrayIcon.h"
+#include "ui/shell/TrayPopupMenu.h"
+#include "ui/shell/WebBrowser.h"
 
 namespace ui {
 
@@ -33,17 +36,13 @@ namespace ui {
 inline constexpr int mrNone = 0;
 inline constexpr int mrCancel = 2;
 
-// The tray icon's callback message (WM_USER + 11).
-inline constexpr UINT WM_TRAYICON = WM_USER + 11;
-// Runs a tick that came while a menu or a move of the window had its own
-// loop, once that loop has ended (WM_APP + 1 carries the dial reports).
-inline constexpr UINT WM_DEFERREDTICK = WM_APP + 2;
-
 class TDialUpFrm final : public settings::SettingsView, public scheduler::RedialWindow {
 public:
     // Creates the window hidden with all its widgets, then runs FormCreate.
-    TDialUpFrm(DialUpActions& actions, DialUpHooks hooks);
-    // Runs FormDestroy, then destroys the window and its widgets.
+    // The window uses the three for its whole life: they outlive it.
+    TDialUpFrm(DialUpActions& actions, WindowApplication& application, PlatformCalls& platform);
+    // Lets the browser go, runs FormDestroy, then destroys the window and
+    // its widgets.
     ~TDialUpFrm() override;
     TDialUpFrm(const TDialUpFrm&) = delete;
     TDialUpFrm& operator=(const TDialUpFrm&) = delete;
@@ -64,7 +63,16 @@ public:
 
     // The window procedure; every message of the window passes here.
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The tray icon: adding it from the window's handle and caption, and
+    // its callback message (first parameter the icon's identifier, second
+    // the mouse message).
+    void AddTrayIcon();
     void WMTrayIcon(WPARAM iconId, LPARAM mouseMessage);
+
+    // Offered every message before the dialog manager: keys go first to
+    // the update page's active object while the focus is in the page. True
+    // when the page has used the message, which then goes no further.
+    bool PreTranslateMessage(MSG& message);
 
     // Creation steps and the settings file.
     void FillEntryBox();
@@ -95,9 +103,8 @@ public:
     HWND WebBrowserHost() const { return WebBrowser2; }
     HMENU PopupMenuHandle() const { return PopupMenu.Handle(); }
     const TXPMenu* Styler() const { return XPMenuStyler.get(); }
-
-    // The system's default beep for a key a spin edit refuses.
-    std::function<void()> Beep = [] { MessageBeep(0); };
+    // The update page's browser; null when it could not be made.
+    TWebBrowser* Browser() const { return browser_.get(); }
 
     // settings::SettingsView
     int EntryIndex() const override;
@@ -129,6 +136,8 @@ private:
     static LRESULT CALLBACK WindowProcThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateHandle();
     void CreateWidgets();
+    // FormCreate's step that starts loading the update page.
+    void NavigateUpdatePage();
     HWND CreateLabel(HWND parent, RECT bounds, const wchar_t* text, COLORREF colour, HFONT font,
                      bool notify = false);
     void ReportFailure(const std::exception& failure);
@@ -136,8 +145,11 @@ private:
     void DrawEntryItem(const DRAWITEMSTRUCT& draw);
 
     DialUpActions& actions_;
-    DialUpHooks hooks_;
+    WindowApplication& application_;
+    PlatformCalls& platform_;
     HWND handle_ = nullptr;
+    // FormCreate has run (it runs once, however often its message comes).
+    bool created_ = false;
 
     // Resources the widgets use; they outlive the widgets.
     BrushHandle formBrush_;
@@ -166,10 +178,10 @@ private:
 
 public:
     // The widgets, in their declaration order.
-    WindowTimer Timer1{1, 1000};
+    WindowTimer Timer1{kTimer1Id, 1000};
     TTrayPopupMenu PopupMenu;
-    UINT N1 = 0;  // menu command identifiers
-    UINT E1 = 0;
+    UINT N1 = kN1Id;  // menu command identifiers
+    UINT E1 = kE1Id;
     HWND RzPageControl1 = nullptr;
     HWND TabSheet1 = nullptr;
     HWND TabSheet10 = nullptr;
@@ -201,8 +213,17 @@ public:
     std::int32_t ElapsedSeconds_ = 0;
     std::unique_ptr<TXPMenu> XPMenuStyler;
     UINT TaskbarMessage = 0;
-    TNotifyIconDataA88 TrayIconData{};
+    NotifyIconDataA88 TrayIconData{};
     std::int32_t TickCount_ = 0;
+
+private:
+    // The window's parts beside its widgets; the tray icon describes itself
+    // in TrayIconData.
+    TrayIcon trayIcon_{TrayIconData, platform_};
+    std::unique_ptr<TWebBrowser> browser_;
 };
+
+static_assert(static_cast<UINT>(TTrayMenuCommand::ShowMainWindow) == kN1Id &&
+              static_cast<UINT>(TTrayMenuCommand::Exit) == kE1Id);
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/SpinEditText.h"
+#include "ui/WindowText.h"
 
 namespace ui {
 
@@ -55,11 +56,7 @@ void SpinEdit::Create(HWND parent, RECT bounds, int id, HFONT font, std::functio
 
 std::wstring SpinEdit::Text() const
 {
-    const int length = GetWindowTextLengthW(edit_);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(edit_, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
+    return WindowText(edit_);
 }
 
 void SpinEdit::SetText(const std::wstring& text)

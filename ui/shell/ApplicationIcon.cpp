@@ -2,6 +2,8 @@
 
 #include "ui/shell/VelmoraIcon.h"
 
+namespace ui {
+
 HICON ApplicationIcon()
 {
     if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(MAINICON))) {
@@ -9,3 +11,5 @@ HICON ApplicationIcon()
     }
     return LoadIconW(nullptr, IDI_APPLICATION);
 }
+
+}  // namespace ui

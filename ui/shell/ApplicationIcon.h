@@ -3,7 +3,11 @@
 
 #include <windows.h>
 
+namespace ui {
+
 // MAINICON of the running executable at the system's standard size; the
 // platform's generic application icon when the executable carries none.
 // Shared icon: never destroyed.
 HICON ApplicationIcon();
+
+}  // namespace ui

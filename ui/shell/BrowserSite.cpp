@@ -1,13 +1,15 @@
 #include "ui/shell/BrowserSite.h"
 
-ComPtr<TBrowserSite> TBrowserSite::Create(HWND parent, const RECT& bounds)
+namespace ui {
+
+ComPtr<BrowserSite> BrowserSite::Create(HWND parent, const RECT& bounds)
 {
     // COM objects own themselves: the reference count starts at one, handed
     // to the caller, and the last Release deletes the site.
-    return ComPtr<TBrowserSite>::Adopt(new TBrowserSite(parent, bounds));
+    return ComPtr<BrowserSite>::Adopt(new BrowserSite(parent, bounds));
 }
 
-STDMETHODIMP TBrowserSite::QueryInterface(REFIID iid, void** out)
+STDMETHODIMP BrowserSite::QueryInterface(REFIID iid, void** out)
 {
     if (!out) {
         return E_POINTER;
@@ -26,12 +28,12 @@ STDMETHODIMP TBrowserSite::QueryInterface(REFIID iid, void** out)
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) TBrowserSite::AddRef()
+STDMETHODIMP_(ULONG) BrowserSite::AddRef()
 {
     return static_cast<ULONG>(InterlockedIncrement(&refs_));
 }
 
-STDMETHODIMP_(ULONG) TBrowserSite::Release()
+STDMETHODIMP_(ULONG) BrowserSite::Release()
 {
     const LONG left = InterlockedDecrement(&refs_);
     if (left == 0) {
@@ -41,9 +43,9 @@ STDMETHODIMP_(ULONG) TBrowserSite::Release()
 }
 
 // IOleClientSite: the page is never saved and the site has no container.
-STDMETHODIMP TBrowserSite::SaveObject() { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::SaveObject() { return E_NOTIMPL; }
 
-STDMETHODIMP TBrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker)
+STDMETHODIMP BrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker)
 {
     if (moniker) {
         *moniker = nullptr;
@@ -51,7 +53,7 @@ STDMETHODIMP TBrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker)
     return E_NOTIMPL;
 }
 
-STDMETHODIMP TBrowserSite::GetContainer(IOleContainer** container)
+STDMETHODIMP BrowserSite::GetContainer(IOleContainer** container)
 {
     if (container) {
         *container = nullptr;
@@ -59,12 +61,12 @@ STDMETHODIMP TBrowserSite::GetContainer(IOleContainer** container)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP TBrowserSite::ShowObject() { return S_OK; }
-STDMETHODIMP TBrowserSite::OnShowWindow(BOOL) { return S_OK; }
-STDMETHODIMP TBrowserSite::RequestNewObjectLayout() { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::ShowObject() { return S_OK; }
+STDMETHODIMP BrowserSite::OnShowWindow(BOOL) { return S_OK; }
+STDMETHODIMP BrowserSite::RequestNewObjectLayout() { return E_NOTIMPL; }
 
 // IOleWindow
-STDMETHODIMP TBrowserSite::GetWindow(HWND* window)
+STDMETHODIMP BrowserSite::GetWindow(HWND* window)
 {
     if (!window) {
         return E_POINTER;
@@ -73,14 +75,14 @@ STDMETHODIMP TBrowserSite::GetWindow(HWND* window)
     return S_OK;
 }
 
-STDMETHODIMP TBrowserSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 // IOleInPlaceSite: the control is always welcome to activate in place.
-STDMETHODIMP TBrowserSite::CanInPlaceActivate() { return S_OK; }
-STDMETHODIMP TBrowserSite::OnInPlaceActivate() { return S_OK; }
-STDMETHODIMP TBrowserSite::OnUIActivate() { return S_OK; }
+STDMETHODIMP BrowserSite::CanInPlaceActivate() { return S_OK; }
+STDMETHODIMP BrowserSite::OnInPlaceActivate() { return S_OK; }
+STDMETHODIMP BrowserSite::OnUIActivate() { return S_OK; }
 
-STDMETHODIMP TBrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                                             LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo)
 {
     if (!frame || !document || !position || !clip || !frameInfo) {
@@ -98,13 +100,13 @@ STDMETHODIMP TBrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlac
     return S_OK;
 }
 
-STDMETHODIMP TBrowserSite::Scroll(SIZE) { return E_NOTIMPL; }
-STDMETHODIMP TBrowserSite::OnUIDeactivate(BOOL) { return S_OK; }
-STDMETHODIMP TBrowserSite::OnInPlaceDeactivate() { return S_OK; }
-STDMETHODIMP TBrowserSite::DiscardUndoState() { return E_NOTIMPL; }
-STDMETHODIMP TBrowserSite::DeactivateAndUndo() { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::Scroll(SIZE) { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::OnUIDeactivate(BOOL) { return S_OK; }
+STDMETHODIMP BrowserSite::OnInPlaceDeactivate() { return S_OK; }
+STDMETHODIMP BrowserSite::DiscardUndoState() { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::DeactivateAndUndo() { return E_NOTIMPL; }
 
-STDMETHODIMP TBrowserSite::OnPosRectChange(LPCRECT position)
+STDMETHODIMP BrowserSite::OnPosRectChange(LPCRECT position)
 {
     if (position) {
         bounds_ = *position;
@@ -114,21 +116,23 @@ STDMETHODIMP TBrowserSite::OnPosRectChange(LPCRECT position)
 
 // IOleInPlaceUIWindow / IOleInPlaceFrame: no toolbars, menus or status bar
 // are shared with the control.
-STDMETHODIMP TBrowserSite::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
-STDMETHODIMP TBrowserSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
-STDMETHODIMP TBrowserSite::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
+STDMETHODIMP BrowserSite::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP BrowserSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP BrowserSite::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
 
 // The control names its active object when it becomes UI-active and takes it
 // back (null) when it stops being so.
-STDMETHODIMP TBrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR)
+STDMETHODIMP BrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR)
 {
     activeObject_ = ComPtr<IOleInPlaceActiveObject>::Share(object);
     return S_OK;
 }
 
-STDMETHODIMP TBrowserSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return S_OK; }
-STDMETHODIMP TBrowserSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
-STDMETHODIMP TBrowserSite::RemoveMenus(HMENU) { return S_OK; }
-STDMETHODIMP TBrowserSite::SetStatusText(LPCOLESTR) { return S_OK; }
-STDMETHODIMP TBrowserSite::EnableModeless(BOOL) { return S_OK; }
-STDMETHODIMP TBrowserSite::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+STDMETHODIMP BrowserSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return S_OK; }
+STDMETHODIMP BrowserSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
+STDMETHODIMP BrowserSite::RemoveMenus(HMENU) { return S_OK; }
+STDMETHODIMP BrowserSite::SetStatusText(LPCOLESTR) { return S_OK; }
+STDMETHODIMP BrowserSite::EnableModeless(BOOL) { return S_OK; }
+STDMETHODIMP BrowserSite::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+
+}  // namespace ui

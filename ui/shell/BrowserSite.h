@@ -9,11 +9,13 @@
 #include <ole2.h>
 #include <oleidl.h>
 
-class TBrowserSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+namespace ui {
+
+class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
 public:
     // A new site for a control shown in parent at bounds (parent's client
     // coordinates). The site is reference-counted like every COM object.
-    static ComPtr<TBrowserSite> Create(HWND parent, const RECT& bounds);
+    static ComPtr<BrowserSite> Create(HWND parent, const RECT& bounds);
 
     void SetBounds(const RECT& bounds) noexcept { bounds_ = bounds; }
     const RECT& Bounds() const noexcept { return bounds_; }
@@ -68,11 +70,13 @@ public:
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override;
 
 private:
-    TBrowserSite(HWND parent, const RECT& bounds) noexcept : parent_(parent), bounds_(bounds) {}
-    ~TBrowserSite() = default;
+    BrowserSite(HWND parent, const RECT& bounds) noexcept : parent_(parent), bounds_(bounds) {}
+    ~BrowserSite() = default;
 
     LONG refs_ = 1;
     HWND parent_;
     RECT bounds_;
     ComPtr<IOleInPlaceActiveObject> activeObject_;
 };
+
+}  // namespace ui

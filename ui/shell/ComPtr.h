@@ -6,6 +6,8 @@
 
 #include <utility>
 
+namespace ui {
+
 template <class T>
 class ComPtr {
 public:
@@ -77,3 +79,5 @@ private:
 
     T* ptr_ = nullptr;
 };
+
+}  // namespace ui

@@ -8,7 +8,9 @@
 
 #include <cstddef>
 
-struct TNotifyIconDataA88 {
+namespace ui {
+
+struct NotifyIconDataA88 {
     DWORD cbSize;
     HWND hWnd;
     UINT uID;
@@ -18,8 +20,10 @@ struct TNotifyIconDataA88 {
     CHAR szTip[64];
 };
 
-static_assert(sizeof(void*) != 4 || sizeof(TNotifyIconDataA88) == 88, "first form: 88 bytes in 32-bit code");
-static_assert(sizeof(void*) != 8 || sizeof(TNotifyIconDataA88) == 104, "first form: 104 bytes in 64-bit code");
+static_assert(sizeof(void*) != 4 || sizeof(NotifyIconDataA88) == 88, "first form: 88 bytes in 32-bit code");
+static_assert(sizeof(void*) != 8 || sizeof(NotifyIconDataA88) == 104, "first form: 104 bytes in 64-bit code");
 // The first form is the head of the platform's current record.
-static_assert(offsetof(TNotifyIconDataA88, szTip) == offsetof(NOTIFYICONDATAA, szTip));
-static_assert(sizeof(TNotifyIconDataA88) == NOTIFYICONDATAA_V1_SIZE);
+static_assert(offsetof(NotifyIconDataA88, szTip) == offsetof(NOTIFYICONDATAA, szTip));
+static_assert(sizeof(NotifyIconDataA88) == NOTIFYICONDATAA_V1_SIZE);
+
+}  // namespace ui

@@ -2,4 +2,8 @@
 
 #include "ui/AnsiText.h"
 
-TShellFailure::TShellFailure(std::wstring message) : message_(std::move(message)), utf8_(ui::Utf8FromWide(message_)) {}
+namespace ui {
+
+ShellFailure::ShellFailure(std::wstring message) : message_(std::move(message)), utf8_(Utf8FromWide(message_)) {}
+
+}  // namespace ui

@@ -5,9 +5,11 @@
 #include <exception>
 #include <string>
 
-class TShellFailure : public std::exception {
+namespace ui {
+
+class ShellFailure : public std::exception {
 public:
-    explicit TShellFailure(std::wstring message);
+    explicit ShellFailure(std::wstring message);
 
     const std::wstring& Message() const noexcept { return message_; }
     // The message in UTF-8, for code that only knows std::exception.
@@ -17,3 +19,5 @@ private:
     std::wstring message_;
     std::string utf8_;
 };
+
+}  // namespace ui

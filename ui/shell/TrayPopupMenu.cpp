@@ -2,16 +2,18 @@
 
 #include "ui/shell/ShellFailure.h"
 
+namespace ui {
+
 TTrayPopupMenu::TTrayPopupMenu() : menu_(CreatePopupMenu())
 {
     if (!menu_) {
-        throw TShellFailure(L"Cannot create the tray menu");
+        throw ShellFailure(L"Cannot create the tray menu");
     }
     if (!AppendMenuW(menu_, MF_STRING, static_cast<UINT_PTR>(TTrayMenuCommand::ShowMainWindow),
                      L"显示主窗口(&S)") ||
         !AppendMenuW(menu_, MF_STRING, static_cast<UINT_PTR>(TTrayMenuCommand::Exit), L"退出系统(&E)")) {
         DestroyMenu(menu_);
-        throw TShellFailure(L"Cannot fill the tray menu");
+        throw ShellFailure(L"Cannot fill the tray menu");
     }
 }
 
@@ -36,3 +38,5 @@ TTrayMenuCommand TTrayPopupMenu::TrackAt(HWND owner, int x, int y) const
         return TTrayMenuCommand::None;
     }
 }
+
+}  // namespace ui

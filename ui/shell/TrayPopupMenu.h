@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+namespace ui {
+
 enum class TTrayMenuCommand : UINT {
     None = 0,            // closed without a choice
     // Command identifiers away from IDOK and IDCANCEL, which the dialog
@@ -13,7 +15,7 @@ enum class TTrayMenuCommand : UINT {
 
 class TTrayPopupMenu {
 public:
-    TTrayPopupMenu();  // throws TShellFailure when the menu cannot be made
+    TTrayPopupMenu();  // throws ShellFailure when the menu cannot be made
     ~TTrayPopupMenu();
 
     TTrayPopupMenu(const TTrayPopupMenu&) = delete;
@@ -30,3 +32,5 @@ public:
 private:
     HMENU menu_;
 };
+
+}  // namespace ui

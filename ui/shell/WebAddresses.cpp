@@ -2,6 +2,8 @@
 
 #include "ui/AnsiText.h"
 
+namespace ui {
+
 namespace {
 
 std::string& HostOverride()
@@ -26,10 +28,12 @@ void SetWebHostForTests(std::string host)
 
 std::wstring UpdatePageAddress()
 {
-    return L"http://" + ui::WideFromAnsi(WebHost()) + L"/update/main1.htm";
+    return L"http://" + WideFromAnsi(WebHost()) + L"/update/main1.htm";
 }
 
 std::string HomePageAddress()
 {
     return "http://" + WebHost();
 }
+
+}  // namespace ui

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace ui {
+
 // The maker's web host, without scheme or slash.
 inline constexpr char DefaultWebHost[] = "www.velmora.example";
 
@@ -19,3 +21,5 @@ std::wstring UpdatePageAddress();
 
 // "http://<host>", no trailing slash, for the shell (ANSI bytes).
 std::string HomePageAddress();
+
+}  // namespace ui

@@ -4,12 +4,14 @@
 
 #include <cwchar>
 
+namespace ui {
+
 namespace {
 
 void ThrowIfFailed(HRESULT result, const wchar_t* what)
 {
     if (FAILED(result)) {
-        throw TShellFailure(ComFailureMessage(what, result));
+        throw ShellFailure(ComFailureMessage(what, result));
     }
 }
 
@@ -29,7 +31,7 @@ public:
         : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
     {
         if (!value_) {
-            throw TShellFailure(ComFailureMessage(L"SysAllocStringLen", E_OUTOFMEMORY));
+            throw ShellFailure(ComFailureMessage(L"SysAllocStringLen", E_OUTOFMEMORY));
         }
     }
     ~TBstr() { SysFreeString(value_); }
@@ -67,7 +69,7 @@ std::wstring ComFailureMessage(const wchar_t* what, HRESULT result)
     return text + code;
 }
 
-TWebBrowser::TWebBrowser(HWND parent, const RECT& bounds) : site_(TBrowserSite::Create(parent, bounds))
+TWebBrowser::TWebBrowser(HWND parent, const RECT& bounds) : site_(BrowserSite::Create(parent, bounds))
 {
     ThrowIfFailed(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                    object_.PutVoid()),
@@ -84,7 +86,7 @@ TWebBrowser::TWebBrowser(HWND parent, const RECT& bounds) : site_(TBrowserSite::
 TWebBrowser::TWebBrowser(ComPtr<IWebBrowser2> browser) : browser_(std::move(browser))
 {
     if (!browser_) {
-        throw TShellFailure(ComFailureMessage(L"The WebBrowser control has no IWebBrowser2", E_POINTER));
+        throw ShellFailure(ComFailureMessage(L"The WebBrowser control has no IWebBrowser2", E_POINTER));
     }
 }
 
@@ -152,3 +154,5 @@ bool TWebBrowser::PreTranslateMessage(MSG& message)
     }
     return active->TranslateAccelerator(&message) == S_OK;
 }
+
+}  // namespace ui

@@ -11,10 +11,12 @@
 
 #include <string>
 
+namespace ui {
+
 class TWebBrowser {
 public:
     // Creates the control in parent at bounds (parent's client coordinates)
-    // and activates it in place. Throws TShellFailure when the control
+    // and activates it in place. Throws ShellFailure when the control
     // cannot be created or activated.
     TWebBrowser(HWND parent, const RECT& bounds);
     // Drives a browser that exists already, with no site of ours (and so no
@@ -26,7 +28,7 @@ public:
     TWebBrowser& operator=(const TWebBrowser&) = delete;
 
     // Starts loading address in the background. Returns the control's
-    // success code; a failure code is thrown as TShellFailure.
+    // success code; a failure code is thrown as ShellFailure.
     HRESULT Navigate(const std::wstring& address);
 
     // Reloads the page shown. Same result and failure as Navigate.
@@ -43,13 +45,15 @@ public:
 
     IWebBrowser2* Browser() const noexcept { return browser_.Get(); }
     // The container site; null for a browser driven over a given pointer.
-    TBrowserSite* Site() const noexcept { return site_.Get(); }
+    BrowserSite* Site() const noexcept { return site_.Get(); }
 
 private:
-    ComPtr<TBrowserSite> site_;
+    ComPtr<BrowserSite> site_;
     ComPtr<IOleObject> object_;
     ComPtr<IWebBrowser2> browser_;
 };
 
 // The message of a failed COM call: "<what>: <system text> (0x8xxxxxxx)".
 std::wstring ComFailureMessage(const wchar_t* what, HRESULT result);
+
+}  // namespace ui

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace ui;
+
 #pragma pack(push, 2)
 struct TGroupIconEntry {
     BYTE width, height, colours, reserved;

@@ -1,7 +1,8 @@
 // The tray icon's record as the shell receives it, byte for byte.
 
-#include "ui/shell/TrayHandlers.h"
 #include "ui/shell/TrayIcon.h"
+
+#include "tests/win/shell/RecordingPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +17,17 @@ struct TShellCall {
     std::vector<unsigned char> bytes;  // the record as passed
 };
 
-// Stands in for Shell_NotifyIconA and keeps what it was given.
-struct TShellRecorder {
-    std::vector<TShellCall> calls;
-    std::vector<std::string>* log = nullptr;
+using namespace ui;
 
-    ShellNotifyIconCall Call()
+// Stands in for Shell_NotifyIconA and keeps the record's bytes as passed.
+struct TShellRecorder : RecordingPlatform {
+    std::vector<TShellCall> calls;
+
+    BOOL NotifyIcon(DWORD message, NotifyIconDataA88& data) override
     {
-        return [this](DWORD message, TNotifyIconDataA88& data) {
-            const auto* p = reinterpret_cast<const unsigned char*>(&data);
-            calls.push_back({message, std::vector<unsigned char>(p, p + sizeof data)});
-            if (log) {
-                log->push_back(message == NIM_ADD ? "add" : message == NIM_DELETE ? "delete" : "other");
-            }
-            return TRUE;
-        };
+        const auto* p = reinterpret_cast<const unsigned char*>(&data);
+        calls.push_back({message, std::vector<unsigned char>(p, p + sizeof data)});
+        return TRUE;
     }
 };
 
@@ -48,8 +45,8 @@ const HICON kIcon = reinterpret_cast<HICON>(static_cast<INT_PTR>(0x5678));
 TEST(TrayIconTest, AddPassesTheFirstFormOfTheRecord)
 {
     TShellRecorder shell;
-    TNotifyIconDataA88 record{};
-    TTrayIcon icon(record, shell.Call());
+    NotifyIconDataA88 record{};
+    TrayIcon icon(record, shell);
     icon.Add(kWindow, kIcon, L"Velmora V2.0.10");
 
     ASSERT_EQ(shell.calls.size(), 1u);
@@ -69,8 +66,8 @@ TEST(TrayIconTest, AddPassesTheFirstFormOfTheRecord)
 TEST(TrayIconTest, RemovePassesTheRecordUnchanged)
 {
     TShellRecorder shell;
-    TNotifyIconDataA88 record{};
-    TTrayIcon icon(record, shell.Call());
+    NotifyIconDataA88 record{};
+    TrayIcon icon(record, shell);
     icon.Add(kWindow, kIcon, L"Velmora V2.0.10");
     icon.Remove();
 
@@ -83,8 +80,8 @@ TEST(TrayIconTest, DestructionRemovesAnIconStillShownOnly)
 {
     TShellRecorder shown;
     {
-        TNotifyIconDataA88 record{};
-        TTrayIcon icon(record, shown.Call());
+        NotifyIconDataA88 record{};
+        TrayIcon icon(record, shown);
         icon.Add(kWindow, kIcon, L"tip");
     }
     ASSERT_EQ(shown.calls.size(), 2u);
@@ -92,27 +89,12 @@ TEST(TrayIconTest, DestructionRemovesAnIconStillShownOnly)
 
     TShellRecorder removed;
     {
-        TNotifyIconDataA88 record{};
-        TTrayIcon icon(record, removed.Call());
+        NotifyIconDataA88 record{};
+        TrayIcon icon(record, removed);
         icon.Add(kWindow, kIcon, L"tip");
         icon.Remove();
     }
     EXPECT_EQ(removed.calls.size(), 2u);
-}
-
-TEST(TrayIconTest, ExitRemovesTheIconThenTerminates)
-{
-    std::vector<std::string> log;
-    TShellRecorder shell;
-    shell.log = &log;
-    TNotifyIconDataA88 record{};
-    TTrayIcon icon(record, shell.Call());
-    icon.Add(kWindow, kIcon, L"Velmora V2.0.10");
-
-    E1Click(icon, [&] { log.push_back("terminate"); });
-
-    EXPECT_EQ(log, (std::vector<std::string>{"add", "delete", "terminate"}));
-    EXPECT_EQ(shell.calls.back().bytes, shell.calls.front().bytes);
 }
 
 struct TTipCase {

@@ -1,14 +1,15 @@
 // The tray menu under the platform's own menu loop, driven by keys.
 
-#include "ui/shell/PlatformTrayWindow.h"
 #include "ui/shell/TrayPopupMenu.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 namespace {
+
+using ui::TTrayMenuCommand;
+using ui::TTrayPopupMenu;
 
 std::vector<WPARAM> g_keys;
 HWND g_keyTarget = nullptr;
@@ -76,37 +77,6 @@ TEST_F(TrayPopupMenuTest, ClosedWithoutChoiceReturnsNone)
     TTrayPopupMenu menu;
     PressDuringMenu({VK_ESCAPE});
     EXPECT_EQ(menu.TrackAt(window_, 200, 200), TTrayMenuCommand::None);
-}
-
-struct TActionLog {
-    bool shown = false;
-    std::vector<std::string> calls;
-    TTrayWindowActions Actions()
-    {
-        return {[this] { return shown; }, [this] { calls.push_back("ShowModal"); },
-                [this] { calls.push_back("Exit"); }};
-    }
-};
-
-TEST_F(TrayPopupMenuTest, ShowItemRunsTheShowHandler)
-{
-    TActionLog log;
-    TTrayPopupMenu menu;
-    TPlatformTrayWindow tray(window_, menu, log.Actions());
-    PressDuringMenu({VK_DOWN, VK_RETURN});
-    tray.PopupMenuAt(200, 200);
-    EXPECT_EQ(log.calls, std::vector<std::string>{"ShowModal"});
-}
-
-TEST_F(TrayPopupMenuTest, ExitItemRunsTheExitHandler)
-{
-    TActionLog log;
-    log.shown = true;
-    TTrayPopupMenu menu;
-    TPlatformTrayWindow tray(window_, menu, log.Actions());
-    PressDuringMenu({VK_DOWN, VK_DOWN, VK_RETURN});
-    tray.PopupMenuAt(200, 200);
-    EXPECT_EQ(log.calls, std::vector<std::string>{"Exit"});
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 
 namespace {
 
+using namespace ui;
+
 // Dispatches the thread's messages until done() or the time is up.
 template <class Done>
 bool PumpUntil(Done done, std::chrono::milliseconds limit = std::chrono::milliseconds(5000))
@@ -100,7 +102,7 @@ TEST(WebBrowserOverAPointerTest, AFailedRefreshOrNavigationIsThrownWithTheCode)
         try {
             browser.Refresh();
             FAIL() << "a failed refresh was taken for success";
-        } catch (const TShellFailure& failure) {
+        } catch (const ShellFailure& failure) {
             EXPECT_EQ(failure.Message().rfind(L"Cannot reload the page", 0), 0u);
             EXPECT_NE(failure.Message().find(L"(0x80004005)"), std::wstring::npos);
         }
@@ -108,7 +110,7 @@ TEST(WebBrowserOverAPointerTest, AFailedRefreshOrNavigationIsThrownWithTheCode)
         try {
             browser.Navigate(L"http://example.invalid/update/main1.htm");
             FAIL() << "a failed navigation was taken for success";
-        } catch (const TShellFailure& failure) {
+        } catch (const ShellFailure& failure) {
             EXPECT_EQ(failure.Message().rfind(L"Cannot open the page", 0), 0u);
             EXPECT_NE(failure.Message().find(L"(0x80070005)"), std::wstring::npos);
         }
@@ -129,7 +131,7 @@ TEST_F(WebBrowserTest, TheSiteKeepsTheActiveObjectTheControlNamesUntilItIsTakenB
     TFakeActiveObject page;
     {
         TWebBrowser browser(window_, bounds_);
-        TBrowserSite* site = browser.Site();
+        BrowserSite* site = browser.Site();
         ASSERT_NE(site, nullptr);
         const long before = page.refs;
         EXPECT_EQ(site->SetActiveObject(&page, L"page"), S_OK);

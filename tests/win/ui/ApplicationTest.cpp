@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
 #include "FakeDialUpActions.h"
+#include "WindowDoubles.h"
 #include "app/WinMessagePump.h"
 
 namespace {
@@ -23,15 +23,14 @@ class ApplicationTest : public ::testing::Test {
 protected:
     ApplicationTest()
     {
-        ui::DialUpHooks hooks;
-        hooks.SetApplicationTitle = [this](const std::wstring& title) { application.SetTitle(title); };
-        hooks.ReportFailure = [](const std::exception& failure) { ADD_FAILURE() << failure.what(); };
-        window = std::make_unique<ui::TDialUpFrm>(actions, std::move(hooks));
-        application.SetMainWindow(window->Handle());
+        window = std::make_unique<ui::TDialUpFrm>(actions, application, platform);
+        application.SetMainWindow(window.get());
     }
 
     ~ApplicationTest() override
     {
+        EXPECT_TRUE(platform.reports.empty());
+        application.SetMainWindow(nullptr);
         window.reset();
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -39,7 +38,8 @@ protected:
     }
 
     FakeDialUpActions actions;
-    app::TApplication application;
+    RecordingPlatform platform;
+    app::Application application;
     std::unique_ptr<ui::TDialUpFrm> window;
 };
 
@@ -65,7 +65,7 @@ TEST_F(ApplicationTest, TheModalLoopDeliversTimerTicks)
 
 TEST_F(ApplicationTest, AQuitRequestDuringTheShowingEndsItAndMarksTerminating)
 {
-    app::TApplication::Terminate();
+    application.Terminate();
     EXPECT_EQ(application.ShowModal(*window), ui::mrCancel);
     EXPECT_TRUE(application.Terminated());
     EXPECT_FALSE(window->Shown());
@@ -77,45 +77,18 @@ TEST_F(ApplicationTest, AQuitRequestDuringTheShowingEndsItAndMarksTerminating)
 TEST_F(ApplicationTest, TheMainLoopRunsUntilTheQuitRequestWithoutShowingTheWindow)
 {
     PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
-    app::TApplication::Terminate();
+    application.Terminate();
     application.Run();
     EXPECT_TRUE(application.Terminated());
     EXPECT_EQ(actions.Count("tick"), 1);
     EXPECT_FALSE(window->Shown());
 }
 
-TEST_F(ApplicationTest, EveryMessageIsOfferedFirstToThePreTranslationWhichMayKeepIt)
-{
-    std::vector<UINT> offered;
-    bool keep = true;
-    application.SetPreTranslate([&](MSG& message) {
-        offered.push_back(message.message);
-        return keep;
-    });
-    app::WinMessagePump pump(application);
-    PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
-    pump.SleepSlice(0);
-    EXPECT_EQ(offered, std::vector<UINT>{WM_TIMER});
-    EXPECT_EQ(actions.Count("tick"), 0);  // kept: not delivered
-
-    keep = false;
-    PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
-    pump.SleepSlice(0);
-    EXPECT_EQ(actions.Count("tick"), 1);
-    EXPECT_EQ(offered.size(), 2u);
-
-    application.SetPreTranslate(nullptr);
-    PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
-    pump.SleepSlice(0);
-    EXPECT_EQ(actions.Count("tick"), 2);
-    EXPECT_EQ(offered.size(), 2u);
-}
-
 TEST_F(ApplicationTest, TheWaitDispatchesMessagesAndTakesTheQuitRequestAsTerminating)
 {
     app::WinMessagePump pump(application);
     PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
-    app::TApplication::Terminate();
+    application.Terminate();
     const ULONGLONG start = GetTickCount64();
     pump.SleepSlice(100);
     const ULONGLONG took = GetTickCount64() - start;

@@ -13,6 +13,7 @@
 
 #include "SimulatedCore.h"
 #include "TempDirectory.h"
+#include "WindowDoubles.h"
 #include "ui/DialUpUnit.h"
 
 namespace {
@@ -33,14 +34,15 @@ void WriteFile(const std::string& path, const std::string& bytes)
 class CoreWindowTest : public ::testing::Test {
 protected:
     CoreWindowTest() : core(directory.Path()) {}
+    ~CoreWindowTest() override { EXPECT_TRUE(platform.reports.empty()); }
 
     std::unique_ptr<ui::TDialUpFrm> MakeWindow()
     {
-        ui::DialUpHooks hooks;
-        hooks.ReportFailure = [](const std::exception& failure) { ADD_FAILURE() << failure.what(); };
-        return std::make_unique<ui::TDialUpFrm>(core.Actions(), std::move(hooks));
+        return std::make_unique<ui::TDialUpFrm>(core.Actions(), application, platform);
     }
 
+    RecordingPlatform platform;
+    RecordingApplication application;
     TempDirectory directory;
     SimulatedCore core;
     const std::string gbkName = "\xB2\xE2\xCA\xD4\xC1\xAC\xBD\xD3";  // 测试连接 in GBK
@@ -133,9 +135,7 @@ TEST_F(CoreWindowTest, APasswordTheCodePageCannotHoldMakesNoDialAndIsSavedWithou
         SimulatedCore fresh(directory.Path());
         fresh.AddEntry("ADSL");
         WriteFile(fresh.SettingsPath(), "dialertext=0\r\ndialpwd=secret\r\ndialtime=3\r\ndialwainttime=0\r\n");
-        ui::DialUpHooks hooks;
-        hooks.ReportFailure = [](const std::exception& failure) { ADD_FAILURE() << failure.what(); };
-        auto window = std::make_unique<ui::TDialUpFrm>(fresh.Actions(), std::move(hooks));
+        auto window = std::make_unique<ui::TDialUpFrm>(fresh.Actions(), application, platform);
         SetWindowTextW(window->PasswordBox(), c.typed);
         SendMessageW(window->EnableBox(), BM_CLICK, 0, 0);
         // Four ticks pass the period of 3 (nothing to hang up: a re-dial is

@@ -7,20 +7,31 @@
 #include <stdexcept>
 
 #include "FakeDialUpActions.h"
+#include "WindowDoubles.h"
 #include "app/Application.h"
 #include "app/WinMessagePump.h"
 #include "ui/AnsiText.h"
+#include "ui/WindowText.h"
+#include "ui/shell/ShellFailure.h"
+#include "ui/shell/WebAddresses.h"
 
 namespace {
 
 class DialUpFrmTest : public ::testing::Test {
 protected:
-    void Create(ui::DialUpHooks hooks = {})
+    void Create()
     {
-        hooks.ReportFailure = [this](const std::exception& failure) { reports.push_back(failure.what()); };
-        window = std::make_unique<ui::TDialUpFrm>(actions, std::move(hooks));
-        window->Beep = [this] { ++beeps; };
-        application.SetMainWindow(window->Handle());
+        window = std::make_unique<ui::TDialUpFrm>(actions, application, platform);
+        application.SetMainWindow(window.get());
+    }
+
+    // The texts of the error reports shown so far.
+    std::vector<std::wstring> Reports() const
+    {
+        std::vector<std::wstring> texts;
+        for (const auto& report : platform.reports)
+            texts.push_back(report.text);
+        return texts;
     }
 
     // Shows the window and gives it the focus, as the user would see it.
@@ -59,15 +70,11 @@ protected:
         DeliverWaiting();
     }
 
-    static std::wstring Text(HWND control)
-    {
-        wchar_t buffer[256] = {};
-        GetWindowTextW(control, buffer, 256);
-        return buffer;
-    }
+    static std::wstring Text(HWND control) { return ui::WindowText(control); }
 
     void TearDown() override
     {
+        application.SetMainWindow(nullptr);
         window.reset();
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -75,21 +82,15 @@ protected:
     }
 
     FakeDialUpActions actions;
-    app::TApplication application;
+    RecordingPlatform platform;
+    app::Application application;
     std::unique_ptr<ui::TDialUpFrm> window;
-    std::vector<std::string> reports;
-    int beeps = 0;
+    int& beeps = platform.beeps;
 };
 
 TEST_F(DialUpFrmTest, FirstStartShowsTheUpdateTabAndTheInitialValues)
 {
-    std::vector<std::string> order;
-    ui::DialUpHooks hooks;
-    hooks.NavigateUpdatePage = [&](HWND host) {
-        EXPECT_NE(host, nullptr);
-        order.push_back("navigate");
-    };
-    Create(std::move(hooks));
+    Create();
 
     EXPECT_EQ(window->CurrentPage(), 1);
     // The window is hidden, so the pages' own visibility marks tell.
@@ -111,9 +112,11 @@ TEST_F(DialUpFrmTest, FirstStartShowsTheUpdateTabAndTheInitialValues)
     ASSERT_NE(window->Styler(), nullptr);
     EXPECT_TRUE(window->Styler()->Active());
     EXPECT_FALSE(IsWindowVisible(window->Handle()));
-    EXPECT_EQ(order, (std::vector<std::string>{"navigate"}));
+    // The update page's browser, made in WebBrowser2, was sent to the page.
+    EXPECT_EQ(platform.browserHosts, std::vector<HWND>{window->WebBrowser2});
+    EXPECT_EQ(platform.page.navigated, ui::UpdatePageAddress());
     EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load"}));
-    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(platform.reports.empty());
 }
 
 TEST_F(DialUpFrmTest, TheWindowHasAFixedBorderAndNoMaximiseButton)
@@ -268,10 +271,7 @@ TEST_F(DialUpFrmTest, ATypedCharacterTheCodePageCannotHoldMakesTheCredentialsIne
 
 TEST_F(DialUpFrmTest, TypingARefusedKeyBeepsAndChangesNothing)
 {
-    int commands = 0;
-    ui::DialUpHooks hooks;
-    hooks.OpenHomePage = [&] { ++commands; };
-    Create(std::move(hooks));
+    Create();
     for (HWND edit : {window->PeriodEdit().Edit(), window->PauseEdit().Edit()}) {
         ShowAndFocus(edit);
         ASSERT_EQ(GetFocus(), edit);
@@ -289,7 +289,7 @@ TEST_F(DialUpFrmTest, TypingARefusedKeyBeepsAndChangesNothing)
         EXPECT_EQ(GetFocus(), edit);
         EXPECT_EQ(window->ModalResult, ui::mrNone);
     }
-    EXPECT_EQ(commands, 0);
+    EXPECT_TRUE(platform.shellCalls.empty());
     // A digit goes in, without a beep.
     SendMessageW(GetFocus(), EM_SETSEL, 0, -1);
     Type(L"7");
@@ -505,7 +505,7 @@ TEST_F(DialUpFrmTest, TheTrayMenuLoopDefersTheTickUntilTheMenuHasClosed)
     PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
     PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
     SetTimer(nullptr, 0, 200, CloseTheMenu);
-    EXPECT_EQ(window->PopupMenu.TrackAt(window->Handle(), 200, 200), TTrayMenuCommand::None);
+    EXPECT_EQ(window->PopupMenu.TrackAt(window->Handle(), 200, 200), ui::TTrayMenuCommand::None);
     EXPECT_EQ(g_ticksSeenInMenu, 0);
     EXPECT_EQ(actions.Count("tick"), 0);
     DeliverWaiting();
@@ -513,33 +513,25 @@ TEST_F(DialUpFrmTest, TheTrayMenuLoopDefersTheTickUntilTheMenuHasClosed)
     g_menuActions = nullptr;
 }
 
-TEST_F(DialUpFrmTest, CounterTextGoesToLabel1)
+TEST_F(DialUpFrmTest, TheLinkTheRefreshButtonAndTheTrayMessageReachTheirHandlers)
 {
     Create();
-    window->SetCounterText("12");
-    EXPECT_EQ(window->Label1Text(), L"12");
-}
-
-TEST_F(DialUpFrmTest, LinkButtonAndMenuReachTheirHooks)
-{
-    std::vector<std::string> calls;
-    ui::DialUpHooks hooks;
-    hooks.OpenHomePage = [&] { calls.push_back("home"); };
-    hooks.RefreshUpdatePage = [&] { calls.push_back("refresh"); };
-    hooks.N1Click = [&] { calls.push_back("N1"); };
-    hooks.E1Click = [&] { calls.push_back("E1"); };
-    hooks.WMTrayIcon = [&](WPARAM id, LPARAM mouse) {
-        calls.push_back("tray " + std::to_string(id) + " " + std::to_string(mouse));
-    };
-    Create(std::move(hooks));
-
     SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window->Label4), STN_CLICKED),
                  reinterpret_cast<LPARAM>(window->Label4));
+    EXPECT_EQ(platform.shellCalls.size(), 1u);
     SendMessageW(window->SpeedButton43, BM_CLICK, 0, 0);
-    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(window->N1, 0), 0);
-    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(window->E1, 0), 0);
-    SendMessageW(window->Handle(), 1035, 34953, WM_LBUTTONDBLCLK);
-    EXPECT_EQ(calls, (std::vector<std::string>{"home", "refresh", "N1", "E1", "tray 34953 515"}));
+    EXPECT_EQ(platform.page.refreshes, 1);
+    platform.calls.clear();
+    SendMessageW(window->Handle(), ui::kTrayMessage, ui::kTrayIconId, ui::kTrayRightButtonUp);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"SetForegroundWindow", "CursorPos", "TrackMenu 700,740"}));
+    // The menu's commands come back from its loop; a WM_COMMAND with them
+    // is nothing to the window.
+    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(ui::kE1Id, 0), 0);
+    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(ui::kN1Id, 0), 0);
+    EXPECT_EQ(platform.Count(NIM_DELETE), 0);
+    MSG quit;
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_FALSE(window->Shown());
 
     EXPECT_EQ(GetMenuItemCount(window->PopupMenuHandle()), 2);
     wchar_t caption[32] = {};
@@ -590,26 +582,28 @@ TEST_F(DialUpFrmTest, TheEndOfTheSessionWritesTheSettingsAtOnceAndEndsTheApplica
 
 TEST_F(DialUpFrmTest, DestructionRemovesTheTrayIconAndThenSavesTheSettings)
 {
-    std::vector<std::string> order;
-    ui::DialUpHooks hooks;
-    hooks.RemoveTrayIcon = [&] { order.push_back("remove"); };
-    Create(std::move(hooks));
+    Create();
+    int removedBeforeSave = -1;
+    actions.onSave = [&] { removedBeforeSave = platform.Count(NIM_DELETE); };
     window->SetAccountText("kept");
     HWND handle = window->Handle();
+    application.SetMainWindow(nullptr);
     window.reset();
     ASSERT_FALSE(IsWindow(handle));
-    EXPECT_EQ(order, (std::vector<std::string>{"remove"}));
+    EXPECT_EQ(platform.Count(NIM_DELETE), 1);
+    EXPECT_EQ(removedBeforeSave, 1);
     EXPECT_EQ(actions.calls.back(), "save");
     EXPECT_EQ(actions.savedAccounts.back(), "kept");  // the widgets still existed
 }
 
 TEST_F(DialUpFrmTest, AFailingNavigationIsReportedAndCreationGoesOn)
 {
-    ui::DialUpHooks hooks;
-    hooks.NavigateUpdatePage = [](HWND) { throw std::runtime_error("navigation failed"); };
+    platform.page.navigateResult = E_ACCESSDENIED;
     actions.items = {"A"};
-    Create(std::move(hooks));
-    EXPECT_EQ(reports, (std::vector<std::string>{"navigation failed"}));
+    Create();
+    ASSERT_EQ(platform.reports.size(), 1u);
+    EXPECT_EQ(platform.reports[0].text.rfind(L"Cannot open the page", 0), 0u);
+    EXPECT_NE(platform.reports[0].text.find(L"(0x80070005)"), std::wstring::npos);
     EXPECT_EQ(window->Label1Text(), L"");
     EXPECT_EQ(window->EntryItemCount(), 1u);
     EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load"}));
@@ -620,8 +614,9 @@ TEST_F(DialUpFrmTest, AnyOtherFailureInCreationIsReportedAndSkipsTheRestOfIt)
 {
     actions.failItems = true;
     Create();
-    EXPECT_EQ(reports, (std::vector<std::string>{"phonebook gone"}));
+    EXPECT_EQ(Reports(), (std::vector<std::wstring>{L"phonebook gone."}));
     EXPECT_EQ(actions.Count("load"), 0);
+    EXPECT_TRUE(IsWindow(window->Handle()));
 }
 
 TEST_F(DialUpFrmTest, AnUnreadableSettingsFileIsNotOverwrittenUnlessTheBoxChanges)
@@ -642,43 +637,59 @@ TEST_F(DialUpFrmTest, AnUnreadableSettingsFileIsNotOverwrittenUnlessTheBoxChange
 
 TEST_F(DialUpFrmTest, AFailureInAHandlerIsReportedAndTheWindowGoesOn)
 {
-    ui::DialUpHooks hooks;
-    hooks.RefreshUpdatePage = [] { throw std::runtime_error("refresh failed"); };
-    Create(std::move(hooks));
+    Create();
+    application.SetTitle(L"Velmora V2.0.10");
+    platform.page.refreshResult = E_FAIL;
     SendMessageW(window->SpeedButton43, BM_CLICK, 0, 0);
-    EXPECT_EQ(reports, (std::vector<std::string>{"refresh failed"}));
-    window->SetCounterText("3");
-    EXPECT_EQ(window->Label1Text(), L"3");
+    // The message of a failure of the shell's own stands as it is; any
+    // other failure's what() is read in the code page, with a period.
+    actions.onTick = [] { throw ui::ShellFailure(L"\x9875\x9762 (0x80004005)"); };
+    SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    actions.onTick = [] { throw std::runtime_error("plain failure"); };
+    SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    ASSERT_EQ(platform.reports.size(), 3u);
+    EXPECT_EQ(platform.reports[0].text.rfind(L"Cannot reload the page", 0), 0u);
+    EXPECT_EQ(platform.reports[1].text, L"\x9875\x9762 (0x80004005)");
+    EXPECT_EQ(platform.reports[2].text, L"plain failure.");
+    for (const auto& report : platform.reports) {
+        EXPECT_EQ(report.owner, window->Handle());
+        EXPECT_EQ(report.caption, L"Velmora V2.0.10");
+        EXPECT_EQ(report.type, static_cast<UINT>(MB_ICONERROR | MB_OK));
+    }
+    // The window goes on.
+    actions.onTick = nullptr;
+    SendMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
+    EXPECT_EQ(actions.Count("tick"), 3);
+    EXPECT_EQ(platform.reports.size(), 3u);
 }
 
 TEST_F(DialUpFrmTest, TheTaskbarMessageAddsTheIconAgain)
 {
-    int readded = 0;
-    ui::DialUpHooks hooks;
-    hooks.TaskbarRecreated = [&] { ++readded; };
-    Create(std::move(hooks));
+    Create();
+    window->AddTrayIcon();
     ASSERT_NE(window->TaskbarMessage, 0u);
     SendMessageW(window->Handle(), window->TaskbarMessage, 0, 0);
-    EXPECT_EQ(readded, 1);
+    EXPECT_EQ(platform.Count(NIM_ADD), 2);
+    // The menu's own WM_NULL and the tray message leave the icon alone.
     SendMessageW(window->Handle(), WM_NULL, 0, 0);
-    EXPECT_EQ(readded, 1);
+    SendMessageW(window->Handle(), ui::kTrayMessage, ui::kTrayIconId, 512);
+    EXPECT_EQ(platform.Count(NIM_ADD), 2);
+    EXPECT_EQ(platform.Count(NIM_DELETE), 0);
 }
 
 TEST_F(DialUpFrmTest, CreationLetsTheTaskbarMessageThroughTheMessageFilter)
 {
-    std::vector<std::pair<UINT, DWORD>> allowed;
-    HWND filtered = nullptr;
-    ui::DialUpHooks hooks;
-    hooks.AllowMessage = [&](HWND window, UINT message, DWORD action) {
-        filtered = window;
-        allowed.emplace_back(message, action);
-        return TRUE;
-    };
-    Create(std::move(hooks));
+    Create();
     ASSERT_NE(window->TaskbarMessage, 0u);
+    EXPECT_GE(window->TaskbarMessage, 0xC000u);
     EXPECT_EQ(window->TaskbarMessage, RegisterWindowMessageW(L"TaskbarCreated"));
-    EXPECT_EQ(filtered, window->Handle());
-    EXPECT_EQ(allowed, (std::vector<std::pair<UINT, DWORD>>{{window->TaskbarMessage, MSGFLT_ALLOW}}));
+    ASSERT_EQ(platform.filters.size(), 1u);
+    EXPECT_EQ(platform.filters[0].window, window->Handle());
+    EXPECT_EQ(platform.filters[0].message, window->TaskbarMessage);
+    EXPECT_EQ(platform.filters[0].action, static_cast<DWORD>(MSGFLT_ALLOW));
+    // The platform's filter takes the message for a real window.
+    ui::SystemCalls system;
+    EXPECT_TRUE(system.AllowMessage(window->Handle(), window->TaskbarMessage, MSGFLT_ALLOW));
 }
 
 TEST_F(DialUpFrmTest, SwitchingTabsShowsOnePageAtATime)

@@ -1,6 +1,7 @@
 // Window actions that record what the window asks of them.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ struct FakeDialUpActions final : ui::DialUpActions {
 
     settings::LoadOutcome loadOutcome = settings::LoadOutcome::Loaded;
     bool failItems = false;
+    std::function<void()> onSave;  // runs as the settings are saved
+    std::function<void()> onTick;  // runs in the tick handler (and may throw)
 
     std::vector<std::string> EntryItems() override
     {
@@ -32,8 +35,15 @@ struct FakeDialUpActions final : ui::DialUpActions {
     {
         calls.push_back("save");
         savedAccounts.push_back(view.AccountText());
+        if (onSave)
+            onSave();
     }
-    void Timer1Timer(scheduler::RedialWindow&) override { calls.push_back("tick"); }
+    void Timer1Timer(scheduler::RedialWindow&) override
+    {
+        calls.push_back("tick");
+        if (onTick)
+            onTick();
+    }
     void CheckBox1Click(scheduler::RedialWindow& window) override
     {
         calls.push_back("click");

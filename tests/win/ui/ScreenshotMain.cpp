@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FakeDialUpActions.h"
+#include "WindowDoubles.h"
 #include "ui/DialUpUnit.h"
 
 namespace {
@@ -81,7 +82,9 @@ int main(int argc, char** argv)
     }
     FakeDialUpActions actions;
     actions.items = {"ADSL", "\xBF\xED\xB4\xF8\xC1\xAC\xBD\xD3"};  // 宽带连接 in GBK
-    ui::TDialUpFrm window(actions, {});
+    RecordingPlatform platform;
+    RecordingApplication application;
+    ui::TDialUpFrm window(actions, application, platform);
     window.SetEntryIndex(0);
     window.SetAccountText("alice@isp");
     window.SetPasswordText("secret");

@@ -1,7 +1,8 @@
-// The window with its shell side bound as in the program: the update page
-// requested from a loopback server, the refresh button, the home-page link,
-// the tray icon and the exit item.
-#include "app/ShellParts.h"
+// The window's shell parts as the program has them: the update page
+// requested by the platform's browser from a loopback server, keys for the
+// page, the refresh button, the home-page link, the tray icon and the exit
+// item, with the platform's calls recorded and the real application object.
+#include "ui/DialUpUnit.h"
 
 #include <gtest/gtest.h>
 
@@ -11,52 +12,29 @@
 #include <string>
 #include <vector>
 
+#include "app/Application.h"
 #include "app/WinMessagePump.h"
 #include "tests/win/shell/FakeActiveObject.h"
-#include "tests/win/shell/FakeWebBrowser2.h"
 #include "tests/win/shell/LoopbackHttpServer.h"
 #include "tests/win/ui/FakeDialUpActions.h"
-#include "ui/shell/TrayIcon.h"
+#include "tests/win/ui/WindowDoubles.h"
 #include "ui/shell/WebAddresses.h"
 
 namespace {
 
-struct ShellCall {
-    std::string verb, file, parameters;
-    bool directoryNull;
-    int show;
-    HWND owner;
-};
+using namespace ui;
 
-struct Report {
-    std::wstring text, caption;
-    UINT type;
-};
-
-class ShellPartsTest : public ::testing::Test {
+class WindowShellTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         SetWebHostForTests(server.Host());
-        shell.shellNotifyIcon = [this](DWORD message, TNotifyIconDataA88& data) {
-            notifications.emplace_back(message, data);
-            return TRUE;
-        };
-        shell.shellExecute = [this](HWND owner, const char* verb, const char* file, const char* parameters,
-                                    const char* directory, int show) {
-            shellCalls.push_back({verb, file, parameters, directory == nullptr, show, owner});
-            return reinterpret_cast<HINSTANCE>(33);
-        };
-        shell.messageBox = [this](HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
-            reports.push_back({text, caption, type});
-            return IDOK;
-        };
+        platform.realBrowser = true;
         application.SetTitle(L"Velmora V2.0.10");
         BeforeTheWindow();
-        window = std::make_unique<ui::TDialUpFrm>(actions, shell.Hooks());
-        shell.Attach(*window);
-        application.SetMainWindow(window->Handle());
+        window = std::make_unique<ui::TDialUpFrm>(actions, application, platform);
+        application.SetMainWindow(window.get());
     }
 
     virtual void BeforeTheWindow() {}
@@ -70,7 +48,7 @@ protected:
 
     void TearDown() override
     {
-        shell.ReleaseBrowser();
+        application.SetMainWindow(nullptr);
         window.reset();
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -105,35 +83,33 @@ protected:
 
     TLoopbackHttpServer server;
     FakeDialUpActions actions;
-    app::TApplication application;
-    app::ShellParts shell{application};
+    RecordingPlatform platform;
+    app::Application application;
     std::unique_ptr<ui::TDialUpFrm> window;
-    std::vector<std::pair<DWORD, TNotifyIconDataA88>> notifications;
-    std::vector<ShellCall> shellCalls;
-    std::vector<Report> reports;
+    std::vector<std::pair<DWORD, NotifyIconDataA88>>& notifications = platform.notifications;
+    std::vector<RecordingPlatform::ShellCall>& shellCalls = platform.shellCalls;
+    std::vector<RecordingPlatform::Report>& reports = platform.reports;
 };
 
-TEST_F(ShellPartsTest, CreationRequestsTheUpdatePage)
+TEST_F(WindowShellTest, CreationRequestsTheUpdatePage)
 {
     EXPECT_TRUE(PumpUntil([&] { return UpdatePageRequests() >= 1; }));
     EXPECT_TRUE(reports.empty());
 }
 
 // The browser's failures, from a browser that fails on purpose.
-class ShellPartsFailingBrowserTest : public ShellPartsTest {
+class WindowFailingBrowserTest : public WindowShellTest {
 protected:
     void BeforeTheWindow() override
     {
+        platform.realBrowser = false;
         page.navigateResult = E_ACCESSDENIED;
         page.refreshResult = E_FAIL;
-        shell.makeBrowser = [this](HWND, const RECT&) {
-            return std::make_unique<TWebBrowser>(ComPtr<IWebBrowser2>::Share(&page));
-        };
     }
-    TFakeWebBrowser2 page;
+    TFakeWebBrowser2& page = platform.page;
 };
 
-TEST_F(ShellPartsFailingBrowserTest, AFailedNavigationAndAFailedRefreshReachTheErrorReport)
+TEST_F(WindowFailingBrowserTest, AFailedNavigationAndAFailedRefreshReachTheErrorReport)
 {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(page.navigated, UpdatePageAddress());
@@ -166,10 +142,10 @@ LRESULT CALLBACK KeyLoggingProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-TEST_F(ShellPartsTest, KeysInTheUpdatePageGoFirstToThePageThenToTheDialogManager)
+TEST_F(WindowShellTest, KeysInTheUpdatePageGoFirstToThePageThenToTheDialogManager)
 {
-    ASSERT_NE(shell.Browser(), nullptr);
-    TBrowserSite* site = shell.Browser()->Site();
+    ASSERT_NE(window->Browser(), nullptr);
+    BrowserSite* site = window->Browser()->Site();
     ASSERT_NE(site, nullptr);
     TFakeActiveObject page;
     std::vector<std::string> log;
@@ -219,7 +195,7 @@ TEST_F(ShellPartsTest, KeysInTheUpdatePageGoFirstToThePageThenToTheDialogManager
     DestroyWindow(pageWindow);
 }
 
-TEST_F(ShellPartsTest, ThePromotionLabelOpensTheHomePageInInternetExplorer)
+TEST_F(WindowShellTest, ThePromotionLabelOpensTheHomePageInInternetExplorer)
 {
     for (int click = 0; click < 2; ++click)
         SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window->Label4), STN_CLICKED),
@@ -233,13 +209,13 @@ TEST_F(ShellPartsTest, ThePromotionLabelOpensTheHomePageInInternetExplorer)
     EXPECT_EQ(shellCalls[0].show, SW_SHOWNORMAL);
 }
 
-TEST_F(ShellPartsTest, TheTrayIconIsAddedFromTheWindowAndAddedAgainForANewTaskBar)
+TEST_F(WindowShellTest, TheTrayIconIsAddedFromTheWindowAndAddedAgainForANewTaskBar)
 {
-    shell.AddTrayIcon();
+    window->AddTrayIcon();
     ASSERT_EQ(notifications.size(), 1u);
     EXPECT_EQ(notifications[0].first, static_cast<DWORD>(NIM_ADD));
-    const TNotifyIconDataA88& data = window->TrayIconData;
-    EXPECT_EQ(data.cbSize, sizeof(TNotifyIconDataA88));
+    const NotifyIconDataA88& data = window->TrayIconData;
+    EXPECT_EQ(data.cbSize, sizeof(NotifyIconDataA88));
     EXPECT_EQ(data.hWnd, window->Handle());
     EXPECT_EQ(data.uID, 34953u);
     EXPECT_EQ(data.uFlags, 7u);
@@ -252,22 +228,25 @@ TEST_F(ShellPartsTest, TheTrayIconIsAddedFromTheWindowAndAddedAgainForANewTaskBa
     EXPECT_EQ(notifications[1].first, static_cast<DWORD>(NIM_ADD));
 }
 
-TEST_F(ShellPartsTest, TheExitItemRemovesTheIconAndPostsAQuitRequest)
+TEST_F(WindowShellTest, TheExitItemRemovesTheIconAndPostsAQuitRequest)
 {
-    shell.AddTrayIcon();
-    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(window->E1, 0), 0);
+    window->AddTrayIcon();
+    // The item chosen in the tray menu.
+    platform.menuChoice = TTrayMenuCommand::Exit;
+    SendMessageW(window->Handle(), kTrayMessage, kTrayIconId, kTrayRightButtonUp);
     ASSERT_EQ(notifications.size(), 2u);
     EXPECT_EQ(notifications[1].first, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(notifications[1].second.uID, 34953u);
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 
+    application.SetMainWindow(nullptr);
     window.reset();  // FormDestroy removes it once more and saves
     EXPECT_EQ(notifications.back().first, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(actions.Count("save"), 1);
 }
 
-TEST_F(ShellPartsTest, ACallbackForAnotherIconIsIgnored)
+TEST_F(WindowShellTest, ACallbackForAnotherIconIsIgnored)
 {
     SendMessageW(window->Handle(), 1035, 1234, WM_LBUTTONDBLCLK);
     EXPECT_FALSE(window->Shown());
