@@ -83,6 +83,15 @@ expect_state() {
     [ "$got" = "$2" ] || fail "$1 is '$got', expected '$2'"
 }
 
+# The ticks have begun: the counter shows a count ("0" when the box was
+# ticked, more once a tick has come, which on a slow machine may be before
+# this looks).
+expect_counting() {
+    local label
+    label="$(state_of label1)"
+    [[ "$label" =~ ^[0-9]+$ ]] || fail "label1 is '$label', expected a count"
+}
+
 still_running() { kill -0 "$velmora_pid" 2>/dev/null; }
 
 # wait_for_exit SECONDS: waits for the program to end; sets exit_code.

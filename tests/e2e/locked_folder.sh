@@ -47,7 +47,7 @@ note "Velmora started in the locked folder, pid $velmora_pid"
 
 ctl_ok wait-shown
 expect_state enabled 1
-expect_state label1 0
+expect_counting
 ctl_ok exit
 wait_for_exit 15
 [ "$exit_code" -eq 0 ] || fail "exit code $exit_code, expected 0"

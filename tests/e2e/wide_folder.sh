@@ -48,7 +48,7 @@ note "Velmora started in $folder, pid $velmora_pid"
 
 ctl_ok wait-shown
 expect_state enabled 1
-expect_state label1 0
+expect_counting
 expect_standard_file 1 "written at start-up"
 expect_only_foreign_leftovers
 
