@@ -1,6 +1,8 @@
 #!/bin/bash
 # The ways the real program ends, each in its own run:
-#   exit-item     the tray menu's exit item during the first showing
+#   exit-item     the tray menu's exit item during the first showing: the
+#                 real menu, opened by the icon's right-button release and
+#                 answered with the item's access key
 #   close-hidden  close hides, the icon's double-click shows again, a
 #                 message of another icon is ignored, close hides again and
 #                 a close while hidden ends the program

@@ -4,7 +4,9 @@
 //   velmora-ctl [--timeout SECONDS] [--exe PATH] COMMAND [ARG]
 //
 // Finds the main window (waiting for it up to the timeout) and does one
-// command. With --exe only the window of the process started from that
+// command. The tray commands go the way the shell's do: the icon's callback
+// message, and for the menu's items the menu itself, opened by a release of
+// the right button and answered with the item's access key. With --exe only the window of the process started from that
 // file counts (a Windows path, or a Unix path as wine maps it to Z:), so
 // that several programs may run side by side. Exit code 0 on success; otherwise a message on stderr and:
 // 1 usage, 2 no window within the timeout, 3 condition not met within the
@@ -20,19 +22,16 @@
 #include <vector>
 
 #include "ui/AnsiText.h"
+#include "ui/WindowProtocol.h"
+#include "ui/WindowText.h"
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"VelmoraDialUpFrm";
-constexpr UINT kTrayMessage = WM_USER + 11;
-constexpr WPARAM kTrayIconId = 34953;
-constexpr LPARAM kLeftDoubleClick = WM_LBUTTONDBLCLK;
-constexpr int kShowItemId = 200;   // N1
-constexpr int kExitItemId = 201;   // E1
-constexpr int kPageControlId = 100;
-constexpr int kEnableBoxId = 105;  // CheckBox1
-constexpr int kRefreshButtonId = 108;
-constexpr POINT kCounterLabelAt{57, 143};  // Label1, beside the Enable box
+// The access keys of the tray menu's items: 显示主窗口(&S) and 退出系统(&E).
+constexpr WPARAM kShowItemKey = 'S';
+constexpr WPARAM kExitItemKey = 'E';
+// The class of the platform's pop-up menu windows.
+constexpr wchar_t kMenuClass[] = L"#32768";
 
 enum ExitCode : int { kOk = 0, kUsage = 1, kNoWindow = 2, kTimedOut = 3, kNoAnswer = 4 };
 
@@ -89,8 +88,8 @@ std::wstring ImageOf(HWND window)
 
 HWND FindMainWindowNow()
 {
-    for (HWND window = FindWindowExW(nullptr, nullptr, kWindowClass, nullptr); window;
-         window = FindWindowExW(nullptr, window, kWindowClass, nullptr)) {
+    for (HWND window = FindWindowExW(nullptr, nullptr, ui::kMainWindowClass, nullptr); window;
+         window = FindWindowExW(nullptr, window, ui::kMainWindowClass, nullptr)) {
         if (wantedImage.empty() || _wcsicmp(ImageOf(window).c_str(), wantedImage.c_str()) == 0)
             return window;
     }
@@ -117,16 +116,6 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
 bool Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return PostMessageW(window, message, wParam, lParam) != FALSE;
-}
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[512] = L"";
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                             timeoutMs, &copied))
-        return L"?";
-    return std::wstring(text, std::min<std::size_t>(copied, std::size(text) - 1));
 }
 
 std::wstring ClassOf(HWND window)
@@ -157,37 +146,41 @@ HWND ControlById(HWND window, int id, const wchar_t* className)
     return nullptr;
 }
 
-POINT PositionInParent(HWND child)
+// The tray menu of the window's thread while it is open.
+HWND OpenMenuOf(HWND window)
 {
-    RECT bounds{};
-    GetWindowRect(child, &bounds);
-    POINT corner{bounds.left, bounds.top};
-    ScreenToClient(GetParent(child), &corner);
-    return corner;
-}
-
-// The counter label has no identifier of its own: it is the static control
-// at its place beside the Enable box.
-HWND CounterLabel(HWND enableBox)
-{
-    if (!enableBox)
-        return nullptr;
-    const HWND panel = GetParent(enableBox);
-    for (HWND child : Descendants(panel)) {
-        if (GetParent(child) != panel || _wcsicmp(ClassOf(child).c_str(), L"Static") != 0)
-            continue;
-        const POINT at = PositionInParent(child);
-        if (at.x == kCounterLabelAt.x && at.y == kCounterLabelAt.y)
-            return child;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    for (HWND menu = FindWindowExW(nullptr, nullptr, kMenuClass, nullptr); menu;
+         menu = FindWindowExW(nullptr, menu, kMenuClass, nullptr)) {
+        if (IsWindowVisible(menu) && GetWindowThreadProcessId(menu, nullptr) == thread)
+            return menu;
     }
     return nullptr;
 }
 
+// Opens the tray menu as a release of the right button over the icon does
+// and chooses an item by its access key, once the menu is open.
+int ChooseTrayMenuItem(HWND window, WPARAM accessKey)
+{
+    if (!Post(window, ui::kTrayMessage, ui::kTrayIconId, ui::kTrayRightButtonUp))
+        return Fail(kNoAnswer, "cannot post");
+    HWND menu = nullptr;
+    if (!WaitFor([&] { return (menu = OpenMenuOf(window)) != nullptr; }))
+        return Fail(kTimedOut, "the tray menu did not open");
+    // The menu's loop takes the key from its thread's queue.
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(accessKey), MAPVK_VK_TO_VSC)) << 16;
+    if (!Post(menu, WM_KEYDOWN, accessKey, scan | 1) ||
+        !Post(menu, WM_KEYUP, accessKey, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31)))
+        return Fail(kNoAnswer, "cannot post to the tray menu");
+    return WaitFor([&] { return OpenMenuOf(window) == nullptr; }) ? kOk
+                                                                   : Fail(kTimedOut, "the tray menu stayed open");
+}
+
 int PrintState(HWND window)
 {
-    const HWND enableBox = ControlById(window, kEnableBoxId, L"Button");
-    const HWND pages = ControlById(window, kPageControlId, WC_TABCONTROLW);
-    const HWND counter = CounterLabel(enableBox);
+    const HWND enableBox = ControlById(window, ui::kCheckBox1Id, L"Button");
+    const HWND pages = ControlById(window, ui::kRzPageControl1Id, WC_TABCONTROLW);
+    const HWND counter = ControlById(window, ui::kLabel1Id, L"Static");
     LRESULT checked = -1;
     LRESULT page = -1;
     if (enableBox && !Send(enableBox, BM_GETCHECK, 0, 0, checked))
@@ -195,8 +188,8 @@ int PrintState(HWND window)
     if (pages && !Send(pages, TCM_GETCURSEL, 0, 0, page))
         return Fail(kNoAnswer, "the tabs do not answer");
     std::printf("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
-    std::printf("caption=%s\n", Utf8(TextOf(window)).c_str());
-    std::printf("label1=%s\n", counter ? Utf8(TextOf(counter)).c_str() : "?");
+    std::printf("caption=%s\n", Utf8(ui::WindowText(window)).c_str());
+    std::printf("label1=%s\n", counter ? Utf8(ui::WindowText(counter)).c_str() : "?");
     std::printf("enabled=%s\n", checked < 0 ? "?" : checked == BST_CHECKED ? "1" : "0");
     std::printf("tab=%lld\n", static_cast<long long>(page));
     std::fflush(stdout);
@@ -279,13 +272,16 @@ int Run(const std::vector<std::wstring>& args)
         return WaitFor([&] { return IsWindowVisible(window) == FALSE; }) ? kOk
                                                                            : Fail(kTimedOut, "the window stayed shown");
     if (command == L"exit")
-        return Post(window, WM_COMMAND, MAKEWPARAM(kExitItemId, 0), 0) ? kOk : Fail(kNoAnswer, "cannot post");
+        return ChooseTrayMenuItem(window, kExitItemKey);
     if (command == L"show-item")
-        return Post(window, WM_COMMAND, MAKEWPARAM(kShowItemId, 0), 0) ? kOk : Fail(kNoAnswer, "cannot post");
+        return ChooseTrayMenuItem(window, kShowItemKey);
     if (command == L"show")
-        return Post(window, kTrayMessage, kTrayIconId, kLeftDoubleClick) ? kOk : Fail(kNoAnswer, "cannot post");
+        return Post(window, ui::kTrayMessage, ui::kTrayIconId, ui::kTrayDoubleClick) ? kOk
+                                                                                    : Fail(kNoAnswer, "cannot post");
     if (command == L"tray-other-id")
-        return Post(window, kTrayMessage, kTrayIconId + 1, kLeftDoubleClick) ? kOk : Fail(kNoAnswer, "cannot post");
+        return Post(window, ui::kTrayMessage, ui::kTrayIconId + 1, ui::kTrayDoubleClick)
+                   ? kOk
+                   : Fail(kNoAnswer, "cannot post");
     if (command == L"close")
         return Post(window, WM_CLOSE, 0, 0) ? kOk : Fail(kNoAnswer, "cannot post");
     if (command == L"endsession") {
@@ -304,9 +300,9 @@ int Run(const std::vector<std::wstring>& args)
         return count > 0 ? MeasureLatency(window, count) : Usage();
     }
     if (command == L"click-enable")
-        return Click(window, kEnableBoxId, "Enable box");
+        return Click(window, ui::kCheckBox1Id, "Enable box");
     if (command == L"click-refresh")
-        return Click(window, kRefreshButtonId, "refresh button");
+        return Click(window, ui::kSpeedButton43Id, "refresh button");
     return Usage();
 }
 
