@@ -130,117 +130,251 @@ void TDialUpFrm::CreateHandle()
     Timer1.Attach(handle_);
 }
 
-HWND TDialUpFrm::CreateLabel(HWND parent, RECT bounds, const wchar_t* text, COLORREF colour, HFONT font,
-                             bool notify)
+// The window's widgets, one row each, in creation order. Positions are
+// relative to the parent's client area. A spin edit's row names its
+// SpinEdit instead of a handle; its text is its initial value.
+enum class WidgetClass {
+    RzPageControl,
+    RzTabSheet,
+    Label,
+    Panel,
+    ComboBox,
+    Edit,
+    SpinEdit,
+    CheckBox,
+    StatusBar,
+    WebBrowser,
+    SpeedButton,
+};
+enum class WidgetFont { Form, Counter, Link, System };
+enum class WidgetColour { Form, WindowText, Teal, Blue, Red, Black, Navy };
+
+enum WidgetFlag : unsigned {
+    kNoFlags = 0,
+    kInput = 1u << 0,        // drawn on the window colour, not the form's
+    kTransparent = 1u << 1,  // text drawn without a background
+    kClick = 1u << 2,        // a label that reports clicks
+    kBevel = 1u << 3,        // raised outer and lowered inner bevel
+    kPassword = 1u << 4,     // every character shown as "*"
+    kDrawnOver = 1u << 5,    // drawn over the widgets before it in the table
+};
+
+struct WidgetRow {
+    HWND TDialUpFrm::*field;
+    ui::SpinEdit TDialUpFrm::*spin;
+    WidgetClass widgetClass;
+    HWND TDialUpFrm::*parent;  // null: the window itself
+    int left, top, width, height;
+    const wchar_t* text;
+    WidgetFont font;
+    WidgetColour colour;
+    int id;        // -1: none
+    int tabOrder;  // among the parent's tab stops; -1: none
+    unsigned flags;
+};
+
+namespace {
+
+using F = TDialUpFrm;
+using C = WidgetClass;
+using Font = WidgetFont;
+using Colour = WidgetColour;
+
+// clang-format off
+constexpr WidgetRow kWidgets[] = {
+    // field              spin                    class               parent             left top  width height text                      font           colour               id                   tab flags
+    {&F::RzPageControl1,  nullptr,                C::RzPageControl,   nullptr,              0,   0, 510, 427, nullptr,                   Font::Form,    Colour::Form,        kRzPageControl1Id,    0, kNoFlags},
+    {&F::TabSheet1,       nullptr,                C::RzTabSheet,      &F::RzPageControl1,   0,  19, 510, 408, texts::kSettingsTab,       Font::Form,    Colour::Form,        -1,                  -1, kNoFlags},
+    {&F::Label2,          nullptr,                C::Label,           &F::TabSheet1,       25, 172, 449,  69, texts::kLabel2,            Font::Form,    Colour::Teal,        -1,                  -1, kDrawnOver},
+    {&F::Label3,          nullptr,                C::Label,           &F::TabSheet1,       25, 246, 457, 151, texts::kLabel3,            Font::Form,    Colour::Blue,        -1,                  -1, kDrawnOver},
+    {&F::Label4,          nullptr,                C::Label,           &F::TabSheet1,       26, 362, 405,  28, texts::kLabel4,            Font::Link,    Colour::Red,         kLabel4Id,           -1, kClick | kDrawnOver},
+    {&F::Panel5,          nullptr,                C::Panel,           &F::TabSheet1,       36,   5, 425, 161, nullptr,                   Font::Form,    Colour::Form,        -1,                   0, kBevel | kDrawnOver},
+    {&F::Label65,         nullptr,                C::Label,           &F::Panel5,          32,  14,  71,  12, texts::kLabel65,           Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {&F::lbel343,         nullptr,                C::Label,           &F::Panel5,          32,  39,  47,  12, texts::kLbel343,           Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {&F::label890,        nullptr,                C::Label,           &F::Panel5,          32,  65,  47,  12, texts::kLabel890,          Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {&F::Label68,         nullptr,                C::Label,           &F::Panel5,          32,  91, 101,  12, texts::kLabel68,           Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {&F::Label66,         nullptr,                C::Label,           &F::Panel5,         358,  91,  35,  12, texts::kLabel66,           Font::Form,    Colour::Black,       -1,                  -1, kTransparent},
+    {&F::Label1,          nullptr,                C::Label,           &F::Panel5,          57, 143,  80,  13, texts::kLabel1Design,      Font::Counter, Colour::Red,         kLabel1Id,           -1, kNoFlags},
+    {&F::Label131,        nullptr,                C::Label,           &F::Panel5,          32, 120,  83,  16, texts::kLabel131,          Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {&F::Label132,        nullptr,                C::Label,           &F::Panel5,         358, 117,  61,  15, texts::kLabel132,          Font::Form,    Colour::Black,       -1,                  -1, kTransparent},
+    {&F::edtDialer,       nullptr,                C::ComboBox,        &F::Panel5,         116,  10, 225,  20, nullptr,                   Font::Form,    Colour::Navy,        kEdtDialerId,         0, kInput},
+    {&F::edtDialUser,     nullptr,                C::Edit,            &F::Panel5,         116,  35, 225,  20, L"",                       Font::Form,    Colour::Navy,        kEdtDialUserId,       1, kInput},
+    {&F::edtDialPWD,      nullptr,                C::Edit,            &F::Panel5,         116,  61, 225,  20, L"",                       Font::Form,    Colour::Navy,        kEdtDialPWDId,        2, kInput | kPassword},
+    {nullptr,             &F::edtDialTime,        C::SpinEdit,        &F::Panel5,         115,  87, 225,  21, L"0",                      Font::Form,    Colour::Black,       kEdtDialTimeId,       3, kInput},
+    {&F::CheckBox1,       nullptr,                C::CheckBox,        &F::Panel5,         276, 142,  57,  17, texts::kCheckBox1,         Font::Form,    Colour::WindowText,  kCheckBox1Id,         4, kNoFlags},
+    {nullptr,             &F::edtDialWaintTime,   C::SpinEdit,        &F::Panel5,         115, 114, 225,  21, L"5",                      Font::Form,    Colour::Black,       kEdtDialWaintTimeId,  5, kInput},
+    {&F::StatusBar1,      nullptr,                C::StatusBar,       &F::TabSheet1,        0, 389, 510,  19, texts::kStatusCredit,      Font::System,  Colour::Form,        kStatusBar1Id,       -1, kDrawnOver},
+    {&F::TabSheet10,      nullptr,                C::RzTabSheet,      &F::RzPageControl1,   0,  19, 510, 408, texts::kUpdateTab,         Font::Form,    Colour::Form,        -1,                  -1, kNoFlags},
+    {&F::WebBrowser2,     nullptr,                C::WebBrowser,      &F::TabSheet10,       0,  23, 510, 385, nullptr,                   Font::Form,    Colour::Form,        -1,                   0, kNoFlags},
+    {&F::Panel7,          nullptr,                C::Panel,           &F::TabSheet10,       0,   0, 510,  23, nullptr,                   Font::Form,    Colour::Form,        -1,                   1, kNoFlags},
+    {&F::SpeedButton43,   nullptr,                C::SpeedButton,     &F::Panel7,           8,   1,  60,  21, texts::kSpeedButton43,     Font::Form,    Colour::Form,        kSpeedButton43Id,    -1, kNoFlags},
+};
+// clang-format on
+
+// The drop-down list is made taller than its box so that it can open.
+constexpr int kEntryListHeight = 200;
+// The status bar's panels: a 450-pixel credit line and a 50-pixel empty one.
+constexpr int kStatusPanelEdges[2] = {450, 500};
+
+COLORREF ColourOf(WidgetColour colour)
 {
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX | (notify ? SS_NOTIFY : 0);
-    HWND label = CreateWindowExW(0, L"STATIC", DisplayLineBreaks(text).c_str(), style, bounds.left, bounds.top,
-                                 bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                                 ControlMenuId(notify ? kLabel4Id : -1), GetModuleHandleW(nullptr), nullptr);
+    switch (colour) {
+    case WidgetColour::Teal:
+        return kTeal;
+    case WidgetColour::Blue:
+        return kBlue;
+    case WidgetColour::Red:
+        return kRed;
+    case WidgetColour::Black:
+        return kBlack;
+    case WidgetColour::Navy:
+        return kNavy;
+    case WidgetColour::WindowText:
+    case WidgetColour::Form:
+        break;
+    }
+    return GetSysColor(COLOR_WINDOWTEXT);
+}
+
+}  // namespace
+
+HWND TDialUpFrm::CreateLabel(HWND parent, const WidgetRow& row, HFONT font)
+{
+    const DWORD style =
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX | ((row.flags & kClick) ? SS_NOTIFY : 0);
+    HWND label = CreateWindowExW(0, L"STATIC", DisplayLineBreaks(row.text).c_str(), style, row.left, row.top,
+                                 row.width, row.height, parent, ControlMenuId(row.id), GetModuleHandleW(nullptr),
+                                 nullptr);
     SetFont(label, font);
-    controlLooks_[label] = ControlLook{colour, false};
     return label;
 }
 
 void TDialUpFrm::CreateWidgets()
 {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const HFONT font = formFont_.get();
-    const COLORREF windowText = GetSysColor(COLOR_WINDOWTEXT);
 
     N1 = static_cast<UINT>(TTrayMenuCommand::ShowMainWindow);
     E1 = static_cast<UINT>(TTrayMenuCommand::Exit);
 
-    RzPageControl1 = CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
-                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
-                                     kClientWidth, kClientHeight, handle_, ControlMenuId(kRzPageControl1Id),
-                                     instance, nullptr);
-    SetFont(RzPageControl1, font);
-    TCITEMW tab{};
-    tab.mask = TCIF_TEXT;
-    tab.pszText = const_cast<wchar_t*>(texts::kSettingsTab);
-    SendMessageW(RzPageControl1, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tab));
-    tab.pszText = const_cast<wchar_t*>(texts::kUpdateTab);
-    SendMessageW(RzPageControl1, TCM_INSERTITEMW, 1, reinterpret_cast<LPARAM>(&tab));
-    SendMessageW(RzPageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(0, kTabRowHeight));
-
-    const RECT pageBounds = Bounds(0, kTabRowHeight, kClientWidth, kClientHeight - kTabRowHeight);
-    TabSheet1 = CreatePanel(RzPageControl1, pageBounds, &pageLook_, true);
-    TabSheet10 = CreatePanel(RzPageControl1, pageBounds, &pageLook_, true);
-
-    // The settings tab.
-    Label2 = CreateLabel(TabSheet1, Bounds(25, 172, 449, 69), texts::kLabel2, kTeal, font);
-    Label3 = CreateLabel(TabSheet1, Bounds(25, 246, 457, 151), texts::kLabel3, kBlue, font);
-    Label4 = CreateLabel(TabSheet1, Bounds(26, 362, 405, 28), texts::kLabel4, kRed, linkFont_.get(), true);
-    Panel5 = CreatePanel(TabSheet1, Bounds(36, 5, 425, 161), &bevelledLook_, true);
-
-    Label65 = CreateLabel(Panel5, Bounds(32, 14, 71, 12), texts::kLabel65, windowText, font);
-    lbel343 = CreateLabel(Panel5, Bounds(32, 39, 47, 12), texts::kLbel343, windowText, font);
-    label890 = CreateLabel(Panel5, Bounds(32, 65, 47, 12), texts::kLabel890, windowText, font);
-    Label68 = CreateLabel(Panel5, Bounds(32, 91, 101, 12), texts::kLabel68, windowText, font);
-    Label66 = CreateLabel(Panel5, Bounds(358, 91, 35, 12), texts::kLabel66, kBlack, font);
-    controlLooks_[Label66].transparent = true;
-    Label1 = CreateLabel(Panel5, Bounds(57, 143, 80, 13), texts::kLabel1Design, kRed, counterFont_.get());
-    Label131 = CreateLabel(Panel5, Bounds(32, 120, 83, 16), texts::kLabel131, windowText, font);
-    Label132 = CreateLabel(Panel5, Bounds(358, 117, 61, 15), texts::kLabel132, kBlack, font);
-    controlLooks_[Label132].transparent = true;
-
-    // The drop-down list is made taller than its box so that it can open.
-    // Drawn by the window, so that its items are 12 pixels high and navy.
-    edtDialer = CreateWindowExW(0, WC_COMBOBOXW, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
-                                    CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                                116, 10, 225, 200, Panel5, ControlMenuId(kEdtDialerId), instance, nullptr);
-    SetFont(edtDialer, font);
-    SendMessageW(edtDialer, CB_SETITEMHEIGHT, 0, kEntryItemHeight);
-    SendMessageW(edtDialer, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kEntryBoxFieldHeight);
-    controlLooks_[edtDialer] = ControlLook{kNavy, false};
-
-    edtDialUser = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                                  116, 35, 225, 20, Panel5, ControlMenuId(kEdtDialUserId), instance, nullptr);
-    SetFont(edtDialUser, font);
-    controlLooks_[edtDialUser] = ControlLook{kNavy, false};
-
-    edtDialPWD = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, 116, 61, 225, 20,
-                                 Panel5, ControlMenuId(kEdtDialPWDId), instance, nullptr);
-    SetFont(edtDialPWD, font);
-    SendMessageW(edtDialPWD, EM_SETPASSWORDCHAR, L'*', 0);
-    controlLooks_[edtDialPWD] = ControlLook{kNavy, false};
-
     auto beep = [this] { platform_.Beep(); };
-    edtDialTime.Create(Panel5, Bounds(115, 87, 225, 21), kEdtDialTimeId, font, beep);
-    edtDialTime.SetText(L"0");
-    controlLooks_[edtDialTime.Edit()] = ControlLook{kBlack, false};
+    for (const WidgetRow& row : kWidgets) {
+        const HWND parent = row.parent ? this->*row.parent : handle_;
+        const RECT bounds = Bounds(row.left, row.top, row.width, row.height);
+        const HMENU id = ControlMenuId(row.id);
+        HFONT font = nullptr;
+        switch (row.font) {
+        case WidgetFont::Form:
+            font = formFont_.get();
+            break;
+        case WidgetFont::Counter:
+            font = counterFont_.get();
+            break;
+        case WidgetFont::Link:
+            font = linkFont_.get();
+            break;
+        case WidgetFont::System:
+            break;
+        }
+        HWND widget = nullptr;
+        switch (row.widgetClass) {
+        case WidgetClass::RzPageControl:
+            widget = CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
+                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, row.left,
+                                     row.top, row.width, row.height, parent, id, instance, nullptr);
+            SendMessageW(widget, TCM_SETITEMSIZE, 0, MAKELPARAM(0, kTabRowHeight));
+            break;
+        case WidgetClass::RzTabSheet: {
+            // Each page brings its tab, in the order of the pages.
+            TCITEMW tab{};
+            tab.mask = TCIF_TEXT;
+            tab.pszText = const_cast<wchar_t*>(row.text);
+            const LRESULT count = SendMessageW(parent, TCM_GETITEMCOUNT, 0, 0);
+            SendMessageW(parent, TCM_INSERTITEMW, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(&tab));
+            widget = CreatePanel(parent, bounds, &pageLook_, true);
+            break;
+        }
+        case WidgetClass::Label:
+            widget = CreateLabel(parent, row, font);
+            break;
+        case WidgetClass::Panel:
+        case WidgetClass::WebBrowser:
+            widget = CreatePanel(parent, bounds, (row.flags & kBevel) ? &bevelledLook_ : &pageLook_, true);
+            break;
+        case WidgetClass::ComboBox: {
+            // Drawn by the window, so that its items have their height and
+            // colour.
+            widget = CreateWindowExW(0, WC_COMBOBOXW, L"",
+                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
+                                         CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                                     row.left, row.top, row.width, kEntryListHeight, parent, id, instance, nullptr);
+            SendMessageW(widget, CB_SETITEMHEIGHT, 0, kEntryItemHeight);
+            SendMessageW(widget, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kEntryBoxFieldHeight);
+            // Its list takes the combo box's look.
+            COMBOBOXINFO combo{};
+            combo.cbSize = sizeof combo;
+            if (GetComboBoxInfo(widget, &combo) && combo.hwndList)
+                widgetRows_[combo.hwndList] = &row;
+            break;
+        }
+        case WidgetClass::Edit:
+            widget = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", row.text,
+                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL |
+                                         ((row.flags & kPassword) ? ES_PASSWORD : 0),
+                                     row.left, row.top, row.width, row.height, parent, id, instance, nullptr);
+            if (row.flags & kPassword)
+                SendMessageW(widget, EM_SETPASSWORDCHAR, L'*', 0);
+            break;
+        case WidgetClass::SpinEdit: {
+            SpinEdit& spin = this->*row.spin;
+            spin.Create(parent, bounds, row.id, font, beep);
+            spin.SetText(row.text);
+            widget = spin.Edit();
+            break;
+        }
+        case WidgetClass::CheckBox:
+            widget = CreateWindowExW(0, L"BUTTON", row.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+                                     row.left, row.top, row.width, row.height, parent, id, instance, nullptr);
+            break;
+        case WidgetClass::StatusBar:
+            widget = CreateWindowExW(0, STATUSCLASSNAMEW, L"",
+                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE,
+                                     row.left, row.top, row.width, row.height, parent, id, instance, nullptr);
+            SendMessageW(widget, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(kStatusPanelEdges));
+            SendMessageW(widget, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(row.text));
+            break;
+        case WidgetClass::SpeedButton:
+            widget = CreateWindowExW(0, L"BUTTON", row.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT,
+                                     row.left, row.top, row.width, row.height, parent, id, instance, nullptr);
+            break;
+        }
+        if (font && row.widgetClass != WidgetClass::Label && row.widgetClass != WidgetClass::SpinEdit)
+            SetFont(widget, font);
+        if (row.field)
+            this->*row.field = widget;
+        widgetRows_[widget] = &row;
+    }
 
-    CheckBox1 = CreateWindowExW(0, L"BUTTON", texts::kCheckBox1, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
-                                276, 142, 57, 17, Panel5, ControlMenuId(kCheckBox1Id), instance, nullptr);
-    SetFont(CheckBox1, font);
-    controlLooks_[CheckBox1] = ControlLook{windowText, false};
-
-    edtDialWaintTime.Create(Panel5, Bounds(115, 114, 225, 21), kEdtDialWaintTimeId, font, beep);
-    edtDialWaintTime.SetText(L"5");
-    controlLooks_[edtDialWaintTime.Edit()] = ControlLook{kBlack, false};
-
-    StatusBar1 = CreateWindowExW(0, STATUSCLASSNAMEW, L"",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | CCS_NOPARENTALIGN | CCS_NORESIZE, 0, 389,
-                                 kClientWidth, 19, TabSheet1, ControlMenuId(kStatusBar1Id), instance, nullptr);
-    int panelEdges[2] = {450, 500};
-    SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panelEdges));
-    SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(texts::kStatusCredit));
-
-    // Later widgets of the settings tab are drawn over earlier ones: the
-    // promotion over the usage notes, the status bar over both.
-    for (HWND widget : {Label2, Label3, Label4, Panel5, StatusBar1})
-        SetWindowPos(widget, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-    // The update tab: the browser's place below a strip with the refresh
-    // button.
-    WebBrowser2 = CreatePanel(TabSheet10, Bounds(0, 23, 510, 385), &pageLook_, true);
-    Panel7 = CreatePanel(TabSheet10, Bounds(0, 0, 510, 23), &pageLook_, true);
-    SpeedButton43 = CreateWindowExW(0, L"BUTTON", texts::kSpeedButton43, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT,
-                                    8, 1, 60, 21, Panel7, ControlMenuId(kSpeedButton43Id), instance, nullptr);
-    SetFont(SpeedButton43, font);
+    auto handleOf = [this](const WidgetRow& row) { return row.spin ? (this->*row.spin).Edit() : this->*row.field; };
+    // The tab order: each parent's tab stops follow one another in the
+    // order of their tab order numbers.
+    for (const WidgetRow& row : kWidgets) {
+        if (row.tabOrder <= 0)
+            continue;
+        for (const WidgetRow& previous : kWidgets) {
+            if (previous.parent == row.parent && previous.tabOrder == row.tabOrder - 1) {
+                SetWindowPos(handleOf(row), handleOf(previous), 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                break;
+            }
+        }
+    }
+    // Where widgets overlap, the later one is drawn over the earlier: on the
+    // settings tab the promotion over the usage notes, the status bar over
+    // both.
+    for (const WidgetRow& row : kWidgets) {
+        if (row.flags & kDrawnOver)
+            SetWindowPos(handleOf(row), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 
     // Page 0 is current as designed; creation then turns to page 1.
     SetCurrentPage(0);
@@ -278,7 +412,10 @@ void TDialUpFrm::E1Click()
 
 void TDialUpFrm::FormCreate()
 {
-    XPMenuStyler = std::make_unique<TXPMenu>();
+    // The flat look of the tray menu and of the controls, on from here to
+    // the window's end.
+    XPMenuStyler = std::make_unique<TXPMenu>(handle_);
+    XPMenuStyler->AddMenu(PopupMenu);
     XPMenuStyler->SetActive(true);
     TickCount_ = 0;
     SetCurrentPage(1);
@@ -574,26 +711,21 @@ void TDialUpFrm::ReportFailure(const std::exception& failure)
 
 LRESULT TDialUpFrm::ControlColour(HDC dc, HWND control)
 {
-    auto look = controlLooks_.find(control);
-    if (look == controlLooks_.end()) {
-        COMBOBOXINFO combo{};
-        combo.cbSize = sizeof combo;
-        if (GetComboBoxInfo(edtDialer, &combo) && combo.hwndList == control)
-            look = controlLooks_.find(edtDialer);
-    }
-    const bool isInput = look != controlLooks_.end() &&
-                         (control == edtDialUser || control == edtDialPWD || look->first == edtDialer ||
-                          control == edtDialTime.Edit() || control == edtDialWaintTime.Edit());
-    if (look == controlLooks_.end()) {
+    // The look comes from the control's row of the widget table; anything
+    // else (the pages, the panels, the buttons of the spin edits) takes the
+    // form's colour.
+    const auto found = widgetRows_.find(control);
+    if (found == widgetRows_.end() || found->second->colour == WidgetColour::Form) {
         SetBkColor(dc, kFormColour);
         return reinterpret_cast<LRESULT>(formBrush_.get());
     }
-    SetTextColor(dc, look->second.text);
-    if (isInput) {
+    const WidgetRow& row = *found->second;
+    SetTextColor(dc, ColourOf(row.colour));
+    if (row.flags & kInput) {
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     }
-    if (look->second.transparent)
+    if (row.flags & kTransparent)
         SetBkMode(dc, TRANSPARENT);
     SetBkColor(dc, kFormColour);
     return reinterpret_cast<LRESULT>(formBrush_.get());
@@ -605,7 +737,9 @@ void TDialUpFrm::DrawEntryItem(const DRAWITEMSTRUCT& draw)
     FillRect(draw.hDC, &draw.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (draw.itemID != static_cast<UINT>(-1) && draw.itemID < edtDialerItems.size()) {
         const std::wstring text = WideFromAnsi(edtDialerItems[draw.itemID]);
-        SetTextColor(draw.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : kNavy);
+        const auto row = widgetRows_.find(edtDialer);
+        const COLORREF itemColour = row != widgetRows_.end() ? ColourOf(row->second->colour) : kNavy;
+        SetTextColor(draw.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : itemColour);
         SetBkMode(draw.hDC, TRANSPARENT);
         const HGDIOBJ previous = SelectObject(draw.hDC, formFont_.get());
         RECT textBounds = draw.rcItem;
@@ -655,6 +789,11 @@ LRESULT TDialUpFrm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_MEASUREITEM: {
+        // The tray menu's items are drawn by the styler, the entry box's
+        // items by the window.
+        LRESULT result = 0;
+        if (XPMenuStyler && XPMenuStyler->OwnerMessage(message, wParam, lParam, result))
+            return result;
         auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (measure.CtlType != ODT_COMBOBOX)
             break;
@@ -662,11 +801,21 @@ LRESULT TDialUpFrm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     case WM_DRAWITEM: {
+        LRESULT result = 0;
+        if (XPMenuStyler && XPMenuStyler->OwnerMessage(message, wParam, lParam, result))
+            return result;
         const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (draw.CtlType != ODT_COMBOBOX)
             break;
         DrawEntryItem(draw);
         return TRUE;
+    }
+    case WM_MENUCHAR: {
+        // An access key typed in the open tray menu.
+        LRESULT result = 0;
+        if (XPMenuStyler && XPMenuStyler->OwnerMessage(message, wParam, lParam, result))
+            return result;
+        break;
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:

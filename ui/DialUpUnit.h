@@ -32,6 +32,9 @@
 
 namespace ui {
 
+// One row of the table the window builds its widgets from.
+struct WidgetRow;
+
 // Results of a modal showing.
 inline constexpr int mrNone = 0;
 inline constexpr int mrCancel = 2;
@@ -138,8 +141,7 @@ private:
     void CreateWidgets();
     // FormCreate's step that starts loading the update page.
     void NavigateUpdatePage();
-    HWND CreateLabel(HWND parent, RECT bounds, const wchar_t* text, COLORREF colour, HFONT font,
-                     bool notify = false);
+    HWND CreateLabel(HWND parent, const WidgetRow& row, HFONT font);
     void ReportFailure(const std::exception& failure);
     LRESULT ControlColour(HDC dc, HWND control);
     void DrawEntryItem(const DRAWITEMSTRUCT& draw);
@@ -158,11 +160,9 @@ private:
     FontHandle linkFont_;
     PanelLook pageLook_;
     PanelLook bevelledLook_;
-    struct ControlLook {
-        COLORREF text;
-        bool transparent;
-    };
-    std::unordered_map<HWND, ControlLook> controlLooks_;
+    // Each widget's row of the widget table, by its handle (a spin edit's
+    // by its edit box, the entry box's also by its drop-down list).
+    std::unordered_map<HWND, const WidgetRow*> widgetRows_;
     // The bytes the settings placed into the text fields.
     PlacedBytes accountBytes_;
     PlacedBytes passwordBytes_;

@@ -5,6 +5,8 @@ namespace ui {
 namespace {
 
 constexpr wchar_t kPanelClass[] = L"VelmoraPanel";
+// Marks a panel drawn in the flat look.
+constexpr wchar_t kFlatProperty[] = L"VelmoraPanelFlat";
 
 // The messages a child sends to its parent about itself; the top-level
 // window handles them all in one place.
@@ -46,6 +48,20 @@ void DrawBevel(HDC dc, const RECT& client)
     DrawLine(dc, r - 2, t + 1, r - 1, b - 1, COLOR_BTNHIGHLIGHT);
 }
 
+void PaintPanel(HWND window, HDC dc, const PanelLook& look, bool background)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    if (background)
+        FillRect(dc, &client, look.background ? look.background : GetSysColorBrush(COLOR_BTNFACE));
+    if (look.bevel != PanelBevel::RaisedOuterLoweredInner)
+        return;
+    if (GetPropW(window, kFlatProperty))
+        FrameRect(dc, &client, GetSysColorBrush(COLOR_BTNSHADOW));
+    else
+        DrawBevel(dc, client);
+}
+
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const auto* look = reinterpret_cast<const PanelLook*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -63,13 +79,14 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     } else if (message == WM_PAINT && look) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        if (look->bevel == PanelBevel::RaisedOuterLoweredInner) {
-            RECT client;
-            GetClientRect(window, &client);
-            DrawBevel(dc, client);
-        }
+        PaintPanel(window, dc, *look, false);
         EndPaint(window, &paint);
         return 0;
+    } else if (message == WM_PRINTCLIENT && look) {
+        PaintPanel(window, reinterpret_cast<HDC>(wParam), *look, true);
+        return 0;
+    } else if (message == WM_NCDESTROY) {
+        RemovePropW(window, kFlatProperty);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -97,6 +114,20 @@ HWND CreatePanel(HWND parent, RECT bounds, const PanelLook* look, bool controlPa
                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
                            bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
                            GetModuleHandleW(nullptr), const_cast<PanelLook*>(look));
+}
+
+bool SetPanelFlat(HWND window, bool flat)
+{
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    if (lstrcmpW(className, kPanelClass) != 0)
+        return false;
+    if (flat)
+        SetPropW(window, kFlatProperty, reinterpret_cast<HANDLE>(1));
+    else
+        RemovePropW(window, kFlatProperty);
+    InvalidateRect(window, nullptr, TRUE);
+    return true;
 }
 
 }  // namespace ui

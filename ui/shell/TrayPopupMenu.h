@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include "ui/GdiObject.h"
+
 namespace ui {
 
 enum class TTrayMenuCommand : UINT {
-    None = 0,            // closed without a choice
+    None = 0,  // closed without a choice
     // Command identifiers away from IDOK and IDCANCEL, which the dialog
     // keys (Enter, Esc) send to the window.
     ShowMainWindow = 200,  // N1
@@ -29,8 +31,28 @@ public:
 
     HMENU Handle() const noexcept { return menu_; }
 
+    // The flat look: the menu draws its items itself, in the system's
+    // colours and the system's menu font, with a column of
+    // kIconColumnWidth pixels for item icons at their left. The owner
+    // window given to TrackAt then receives WM_MEASUREITEM, WM_DRAWITEM and
+    // WM_MENUCHAR for the items and hands them to OwnerMessage.
+    static constexpr int kIconColumnWidth = 24;
+    void SetFlat(bool flat);
+    bool Flat() const noexcept { return flat_; }
+
+    // The owner's WM_MEASUREITEM, WM_DRAWITEM or WM_MENUCHAR: true when it
+    // was about this menu's items and has been handled; result is then what
+    // the owner's window procedure returns. An access key ("&S", "&E")
+    // typed while the menu is open picks its item.
+    bool OwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
+
 private:
+    void MeasureItem(MEASUREITEMSTRUCT& measure) const;
+    void DrawItem(const DRAWITEMSTRUCT& draw) const;
+
     HMENU menu_;
+    bool flat_ = false;
+    FontHandle font_;  // the system's menu font, while flat
 };
 
 }  // namespace ui
