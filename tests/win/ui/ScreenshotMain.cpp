@@ -1,5 +1,6 @@
-// Shows the main window on each of its tabs and saves a picture of each:
-//   velmora_ui_screenshot <settings.bmp> <update.bmp>
+// Shows the main window on each of its tabs and saves a picture of each,
+// then opens the tray menu over the window and saves a picture of it:
+//   velmora_ui_screenshot <settings.bmp> <update.bmp> [<menu.bmp>]
 // The window gets a few phonebook entries and sample values so that every
 // widget shows something.
 #include <windows.h>
@@ -27,16 +28,12 @@ void PumpFor(DWORD ms)
     }
 }
 
-bool SaveWindowPicture(HWND window, const char* path)
+// Saves the screen's pixels in area as a 24-bit picture.
+bool SaveScreenPicture(const RECT& area, const char* path)
 {
-    // The client area: without a window manager there is no title bar to
-    // show.
-    RECT client;
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    const int width = client.right;
-    const int height = client.bottom;
+    const POINT origin{area.left, area.top};
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP picture = CreateCompatibleBitmap(screen, width, height);
@@ -72,12 +69,46 @@ bool SaveWindowPicture(HWND window, const char* path)
     return std::fclose(out) == 0;
 }
 
+bool SaveWindowPicture(HWND window, const char* path)
+{
+    // The client area: without a window manager there is no title bar to
+    // show.
+    RECT client;
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return SaveScreenPicture(client, path);
+}
+
+// The open tray menu: its first item is selected, then the picture is
+// taken, then the menu is closed.
+const char* g_menuPath = nullptr;
+HWND g_menuOwner = nullptr;
+int g_menuTicks = 0;
+bool g_menuSaved = false;
+
+void CALLBACK WhileTheMenuIsOpen(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    ++g_menuTicks;
+    if (g_menuTicks == 3) {
+        PostMessageW(g_menuOwner, WM_KEYDOWN, VK_DOWN, 0);
+    } else if (g_menuTicks == 8) {
+        if (HWND menu = FindWindowW(L"#32768", nullptr)) {
+            RECT area;
+            GetWindowRect(menu, &area);
+            InflateRect(&area, 48, 32);
+            g_menuSaved = SaveScreenPicture(area, g_menuPath);
+        }
+        PostMessageW(g_menuOwner, WM_KEYDOWN, VK_ESCAPE, 0);
+        KillTimer(nullptr, timer);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: velmora_ui_screenshot <settings.bmp> <update.bmp>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: velmora_ui_screenshot <settings.bmp> <update.bmp> [<menu.bmp>]\n");
         return 2;
     }
     FakeDialUpActions actions;
@@ -99,6 +130,22 @@ int main(int argc, char** argv)
     window.SetCurrentPage(1);
     PumpFor(800);
     const bool updateSaved = SaveWindowPicture(window.Handle(), argv[2]);
+    bool menuSaved = true;
+    if (argc == 4) {
+        // The tray icon's right click, with the cursor over the settings.
+        window.SetCurrentPage(0);
+        PumpFor(500);
+        RECT client;
+        GetClientRect(window.Handle(), &client);
+        MapWindowPoints(window.Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+        platform.realMenu = true;
+        platform.cursor = POINT{client.left + 250, client.top + 60};
+        g_menuPath = argv[3];
+        g_menuOwner = window.Handle();
+        SetTimer(nullptr, 0, 100, WhileTheMenuIsOpen);
+        SendMessageW(window.Handle(), ui::kTrayMessage, ui::kTrayIconId, ui::kTrayRightButtonUp);
+        menuSaved = g_menuSaved;
+    }
     ShowWindow(window.Handle(), SW_HIDE);
-    return settingsSaved && updateSaved ? 0 : 1;
+    return settingsSaved && updateSaved && menuSaved ? 0 : 1;
 }
