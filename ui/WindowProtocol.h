@@ -18,7 +18,7 @@ inline constexpr UINT kTrayMessage = 1035;
 inline constexpr UINT kTrayIconId = 34953;
 static_assert(kTrayMessage == WM_USER + 11);
 // The mouse messages over the icon that the window acts on.
-inline constexpr LPARAM kTrayDoubleClick = 515;   // WM_LBUTTONDBLCLK
+inline constexpr LPARAM kTrayDoubleClick = 515;    // WM_LBUTTONDBLCLK
 inline constexpr LPARAM kTrayRightButtonUp = 517;  // WM_RBUTTONUP
 static_assert(kTrayDoubleClick == WM_LBUTTONDBLCLK && kTrayRightButtonUp == WM_RBUTTONUP);
 

@@ -25,7 +25,7 @@ public:
     virtual BOOL NotifyIcon(DWORD message, NotifyIconDataA88& data) = 0;
     // ShellExecuteA.
     virtual HINSTANCE OpenWithShell(HWND owner, const char* verb, const char* file, const char* parameters,
-                                   const char* directory, int show) = 0;
+                                    const char* directory, int show) = 0;
     // MessageBoxW.
     virtual int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) = 0;
     // MessageBeep(0): the system's default beep.
@@ -46,7 +46,7 @@ class SystemCalls : public PlatformCalls {
 public:
     BOOL NotifyIcon(DWORD message, NotifyIconDataA88& data) override;
     HINSTANCE OpenWithShell(HWND owner, const char* verb, const char* file, const char* parameters,
-                           const char* directory, int show) override;
+                            const char* directory, int show) override;
     int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) override;
     void Beep() override;
     BOOL AllowMessage(HWND window, UINT message, DWORD action) override;

@@ -25,18 +25,18 @@ VARIANT MissingArgument()
     return v;
 }
 
-class TBstr {
+class Bstr {
 public:
-    explicit TBstr(const std::wstring& text)
+    explicit Bstr(const std::wstring& text)
         : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
     {
         if (!value_) {
             throw ShellFailure(ComFailureMessage(L"SysAllocStringLen", E_OUTOFMEMORY));
         }
     }
-    ~TBstr() { SysFreeString(value_); }
-    TBstr(const TBstr&) = delete;
-    TBstr& operator=(const TBstr&) = delete;
+    ~Bstr() { SysFreeString(value_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
     BSTR Get() const noexcept { return value_; }
 
 private:
@@ -108,7 +108,7 @@ TWebBrowser::~TWebBrowser()
 
 HRESULT TWebBrowser::Navigate(const std::wstring& address)
 {
-    TBstr url(address);
+    Bstr url(address);
     VARIANT flags = MissingArgument();
     VARIANT targetFrame = MissingArgument();
     VARIANT postData = MissingArgument();

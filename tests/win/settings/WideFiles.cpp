@@ -4,31 +4,18 @@
 #include <stdexcept>
 
 #include "settings/win/UniqueHandle.h"
+#include "ui/AnsiText.h"
 
 namespace settings_test {
 
 std::string Utf8(const std::wstring& text)
 {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                          nullptr);
-    return bytes;
+    return ui::Utf8FromWide(text);
 }
 
 std::wstring Wide(const std::string& utf8)
 {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-    return text;
+    return ui::WideFromBytes(utf8, ui::kUtf8CodePage);
 }
 
 WideTemporaryDirectory::WideTemporaryDirectory(const std::wstring& stem)

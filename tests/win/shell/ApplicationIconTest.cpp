@@ -14,13 +14,13 @@ namespace {
 using namespace ui;
 
 #pragma pack(push, 2)
-struct TGroupIconEntry {
+struct GroupIconEntry {
     BYTE width, height, colours, reserved;
     WORD planes, bitCount;
     DWORD bytes;
     WORD id;
 };
-struct TGroupIconHeader {
+struct GroupIconHeader {
     WORD reserved, type, count;
 };
 #pragma pack(pop)
@@ -29,10 +29,10 @@ TEST(ApplicationIconTest, MainIconHas32And16PixelsIn16Colours)
 {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(MAINICON), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
     ASSERT_NE(found, nullptr);
-    const auto* header = static_cast<const TGroupIconHeader*>(LockResource(LoadResource(nullptr, found)));
+    const auto* header = static_cast<const GroupIconHeader*>(LockResource(LoadResource(nullptr, found)));
     ASSERT_NE(header, nullptr);
     ASSERT_EQ(header->count, 2);
-    const auto* entries = reinterpret_cast<const TGroupIconEntry*>(header + 1);
+    const auto* entries = reinterpret_cast<const GroupIconEntry*>(header + 1);
     std::set<std::pair<int, int>> images;
     for (int i = 0; i < header->count; ++i) {
         images.insert({entries[i].width, entries[i].bitCount});

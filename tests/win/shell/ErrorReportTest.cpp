@@ -10,12 +10,12 @@ namespace {
 
 using ui::MakeErrorReportText;
 
-struct TTextCase {
+struct TextCase {
     std::wstring message;
     std::wstring text;
 };
 
-class ErrorReportTextTest : public ::testing::TestWithParam<TTextCase> {};
+class ErrorReportTextTest : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(ErrorReportTextTest, AppendsAPeriodAfterCharactersAboveIt)
 {
@@ -24,17 +24,17 @@ TEST_P(ErrorReportTextTest, AppendsAPeriodAfterCharactersAboveIt)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ErrorReportTextTest,
-    ::testing::Values(TTextCase{L"", L""},
-                      TTextCase{L"Access denied", L"Access denied."},
-                      TTextCase{L"Done.", L"Done."},
-                      TTextCase{L"Stop!", L"Stop!"},
-                      TTextCase{L"trailing space ", L"trailing space "},
-                      TTextCase{L"dash-", L"dash-"},        // '-' is 45
-                      TTextCase{L"comma,", L"comma,"},      // ',' is 44
-                      TTextCase{L"slash/", L"slash/."},   // '/' is 47
-                      TTextCase{L"value 0", L"value 0."},  // '0' is 48
-                      TTextCase{L"(0x80004005)", L"(0x80004005)"},  // ')' is 41
-                      TTextCase{L"页面打开失败", L"页面打开失败."},
-                      TTextCase{L".", L"."}));
+    ::testing::Values(TextCase{L"", L""},
+                      TextCase{L"Access denied", L"Access denied."},
+                      TextCase{L"Done.", L"Done."},
+                      TextCase{L"Stop!", L"Stop!"},
+                      TextCase{L"trailing space ", L"trailing space "},
+                      TextCase{L"dash-", L"dash-"},        // '-' is 45
+                      TextCase{L"comma,", L"comma,"},      // ',' is 44
+                      TextCase{L"slash/", L"slash/."},   // '/' is 47
+                      TextCase{L"value 0", L"value 0."},  // '0' is 48
+                      TextCase{L"(0x80004005)", L"(0x80004005)"},  // ')' is 41
+                      TextCase{L"页面打开失败", L"页面打开失败."},
+                      TextCase{L".", L"."}));
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-class TFakeActiveObject final : public IOleInPlaceActiveObject {
+class FakeActiveObject final : public IOleInPlaceActiveObject {
 public:
     HRESULT translateResult = S_FALSE;
     std::vector<MSG> offered;

@@ -7,7 +7,7 @@
 
 #include <string>
 
-class TFakeWebBrowser2 final : public IWebBrowser2 {
+class FakeWebBrowser2 final : public IWebBrowser2 {
 public:
     HRESULT navigateResult = S_OK;
     HRESULT refreshResult = S_OK;

@@ -7,25 +7,25 @@
 
 namespace {
 
-struct TWinsock {
-    TWinsock()
+struct Winsock {
+    Winsock()
     {
         WSADATA data;
         if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
             throw std::runtime_error("WSAStartup failed");
         }
     }
-    ~TWinsock() { WSACleanup(); }
+    ~Winsock() { WSACleanup(); }
 };
 
 void EnsureWinsock()
 {
-    static TWinsock winsock;
+    static Winsock winsock;
 }
 
 }  // namespace
 
-TLoopbackHttpServer::TLoopbackHttpServer()
+LoopbackHttpServer::LoopbackHttpServer()
 {
     EnsureWinsock();
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -47,19 +47,19 @@ TLoopbackHttpServer::TLoopbackHttpServer()
     thread_ = std::thread([this] { Serve(); });
 }
 
-TLoopbackHttpServer::~TLoopbackHttpServer()
+LoopbackHttpServer::~LoopbackHttpServer()
 {
     closesocket(static_cast<SOCKET>(listener_));
     thread_.join();
 }
 
-std::vector<std::string> TLoopbackHttpServer::Requests() const
+std::vector<std::string> LoopbackHttpServer::Requests() const
 {
     std::lock_guard lock(mutex_);
     return requests_;
 }
 
-void TLoopbackHttpServer::Serve()
+void LoopbackHttpServer::Serve()
 {
     for (;;) {
         const SOCKET client = accept(static_cast<SOCKET>(listener_), nullptr, nullptr);

@@ -7,13 +7,13 @@
 #include <thread>
 #include <vector>
 
-class TLoopbackHttpServer {
+class LoopbackHttpServer {
 public:
-    TLoopbackHttpServer();   // listening when it returns; throws on failure
-    ~TLoopbackHttpServer();  // stops the thread
+    LoopbackHttpServer();   // listening when it returns; throws on failure
+    ~LoopbackHttpServer();  // stops the thread
 
-    TLoopbackHttpServer(const TLoopbackHttpServer&) = delete;
-    TLoopbackHttpServer& operator=(const TLoopbackHttpServer&) = delete;
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
     unsigned short Port() const { return port_; }
     std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }

@@ -48,7 +48,7 @@ struct RecordingPlatform : ui::PlatformCalls {
     // The browser: by default one over `page`, which records what it is
     // asked; with realBrowser the platform's WebBrowser control.
     bool realBrowser = false;
-    TFakeWebBrowser2 page;
+    FakeWebBrowser2 page;
     std::vector<HWND> browserHosts;
 
     BOOL NotifyIcon(DWORD message, ui::NotifyIconDataA88& data) override

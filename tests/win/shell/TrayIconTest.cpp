@@ -12,7 +12,7 @@
 
 namespace {
 
-struct TShellCall {
+struct NotifyCall {
     DWORD message;
     std::vector<unsigned char> bytes;  // the record as passed
 };
@@ -20,13 +20,13 @@ struct TShellCall {
 using namespace ui;
 
 // Stands in for Shell_NotifyIconA and keeps the record's bytes as passed.
-struct TShellRecorder : RecordingPlatform {
-    std::vector<TShellCall> calls;
+struct NotifyRecorder : RecordingPlatform {
+    std::vector<NotifyCall> records;
 
     BOOL NotifyIcon(DWORD message, NotifyIconDataA88& data) override
     {
         const auto* p = reinterpret_cast<const unsigned char*>(&data);
-        calls.push_back({message, std::vector<unsigned char>(p, p + sizeof data)});
+        records.push_back({message, std::vector<unsigned char>(p, p + sizeof data)});
         return TRUE;
     }
 };
@@ -44,14 +44,14 @@ const HICON kIcon = reinterpret_cast<HICON>(static_cast<INT_PTR>(0x5678));
 
 TEST(TrayIconTest, AddPassesTheFirstFormOfTheRecord)
 {
-    TShellRecorder shell;
+    NotifyRecorder shell;
     NotifyIconDataA88 record{};
     TrayIcon icon(record, shell);
     icon.Add(kWindow, kIcon, L"Velmora V2.0.10");
 
-    ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_ADD));
-    const auto& b = shell.calls[0].bytes;
+    ASSERT_EQ(shell.records.size(), 1u);
+    EXPECT_EQ(shell.records[0].message, static_cast<DWORD>(NIM_ADD));
+    const auto& b = shell.records[0].bytes;
     // Read at the platform record's own offsets.
     EXPECT_EQ(At<DWORD>(b, offsetof(NOTIFYICONDATAA, cbSize)), sizeof(void*) == 8 ? 104u : 88u);
     EXPECT_EQ(At<HWND>(b, offsetof(NOTIFYICONDATAA, hWnd)), kWindow);
@@ -65,50 +65,50 @@ TEST(TrayIconTest, AddPassesTheFirstFormOfTheRecord)
 
 TEST(TrayIconTest, RemovePassesTheRecordUnchanged)
 {
-    TShellRecorder shell;
+    NotifyRecorder shell;
     NotifyIconDataA88 record{};
     TrayIcon icon(record, shell);
     icon.Add(kWindow, kIcon, L"Velmora V2.0.10");
     icon.Remove();
 
-    ASSERT_EQ(shell.calls.size(), 2u);
-    EXPECT_EQ(shell.calls[1].message, static_cast<DWORD>(NIM_DELETE));
-    EXPECT_EQ(shell.calls[1].bytes, shell.calls[0].bytes);
+    ASSERT_EQ(shell.records.size(), 2u);
+    EXPECT_EQ(shell.records[1].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(shell.records[1].bytes, shell.records[0].bytes);
 }
 
 TEST(TrayIconTest, DestructionRemovesAnIconStillShownOnly)
 {
-    TShellRecorder shown;
+    NotifyRecorder shown;
     {
         NotifyIconDataA88 record{};
         TrayIcon icon(record, shown);
         icon.Add(kWindow, kIcon, L"tip");
     }
-    ASSERT_EQ(shown.calls.size(), 2u);
-    EXPECT_EQ(shown.calls[1].message, static_cast<DWORD>(NIM_DELETE));
+    ASSERT_EQ(shown.records.size(), 2u);
+    EXPECT_EQ(shown.records[1].message, static_cast<DWORD>(NIM_DELETE));
 
-    TShellRecorder removed;
+    NotifyRecorder removed;
     {
         NotifyIconDataA88 record{};
         TrayIcon icon(record, removed);
         icon.Add(kWindow, kIcon, L"tip");
         icon.Remove();
     }
-    EXPECT_EQ(removed.calls.size(), 2u);
+    EXPECT_EQ(removed.records.size(), 2u);
 }
 
-struct TTipCase {
+struct TipCase {
     const char* name;
     std::wstring caption;
     UINT codePage;
     std::string tip;
 };
 
-class TrayTipTest : public ::testing::TestWithParam<TTipCase> {};
+class TrayTipTest : public ::testing::TestWithParam<TipCase> {};
 
 TEST_P(TrayTipTest, FitsSixtyThreeBytesOnACharacterBoundary)
 {
-    const TTipCase& c = GetParam();
+    const TipCase& c = GetParam();
     ASSERT_TRUE(IsValidCodePage(c.codePage));
     const std::string tip = MakeTrayTip(c.caption, c.codePage);
     EXPECT_EQ(tip, c.tip);
@@ -136,14 +136,14 @@ std::string RepeatBytes(const std::string& s, int n)
 INSTANTIATE_TEST_SUITE_P(
     Cases, TrayTipTest,
     ::testing::Values(
-        TTipCase{"Short", L"Velmora V2.0.10", 1252, "Velmora V2.0.10"},
-        TTipCase{"Empty", L"", 1252, ""},
-        TTipCase{"Exactly63", std::wstring(63, L'x'), 1252, std::string(63, 'x')},
-        TTipCase{"Ascii64Cut", std::wstring(64, L'x'), 1252, std::string(63, 'x')},
-        TTipCase{"GbFits", L"A" + Repeat(kHan, 31), 936, std::string(1, 'A').append(RepeatBytes("\xB2\xA6", 31))},
-        TTipCase{"GbCutBeforeHalfCharacter", Repeat(kHan, 32), 936, RepeatBytes("\xB2\xA6", 31)},
-        TTipCase{"SurrogatePairKeptWhole", std::wstring(60, L'a') + L"\U0001F600", CP_UTF8, std::string(60, 'a')},
-        TTipCase{"SurrogatePairFits", std::wstring(59, L'a') + L"\U0001F600", CP_UTF8,
+        TipCase{"Short", L"Velmora V2.0.10", 1252, "Velmora V2.0.10"},
+        TipCase{"Empty", L"", 1252, ""},
+        TipCase{"Exactly63", std::wstring(63, L'x'), 1252, std::string(63, 'x')},
+        TipCase{"Ascii64Cut", std::wstring(64, L'x'), 1252, std::string(63, 'x')},
+        TipCase{"GbFits", L"A" + Repeat(kHan, 31), 936, std::string(1, 'A').append(RepeatBytes("\xB2\xA6", 31))},
+        TipCase{"GbCutBeforeHalfCharacter", Repeat(kHan, 32), 936, RepeatBytes("\xB2\xA6", 31)},
+        TipCase{"SurrogatePairKeptWhole", std::wstring(60, L'a') + L"\U0001F600", CP_UTF8, std::string(60, 'a')},
+        TipCase{"SurrogatePairFits", std::wstring(59, L'a') + L"\U0001F600", CP_UTF8,
                  std::string(59, 'a').append("\xF0\x9F\x98\x80")}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -39,7 +39,7 @@ bool PumpUntil(Done done, std::chrono::milliseconds limit = std::chrono::millise
     return true;
 }
 
-long CountRequests(const TLoopbackHttpServer& server, const std::string& line)
+long CountRequests(const LoopbackHttpServer& server, const std::string& line)
 {
     const auto requests = server.Requests();
     return std::count_if(requests.begin(), requests.end(),
@@ -66,7 +66,7 @@ protected:
         OleUninitialize();
     }
 
-    TLoopbackHttpServer server_;
+    LoopbackHttpServer server_;
     HWND window_ = nullptr;
     const RECT bounds_{0, 23, 510, 23 + 385};
 };
@@ -94,7 +94,7 @@ TEST_F(WebBrowserTest, NavigatesTheAddressGiven)
 // the failure path is driven with a browser that fails on purpose.
 TEST(WebBrowserOverAPointerTest, AFailedRefreshOrNavigationIsThrownWithTheCode)
 {
-    TFakeWebBrowser2 fake;
+    FakeWebBrowser2 fake;
     fake.refreshResult = E_FAIL;
     fake.navigateResult = E_ACCESSDENIED;
     {
@@ -128,7 +128,7 @@ TEST(WebBrowserOverAPointerTest, AFailedRefreshOrNavigationIsThrownWithTheCode)
 
 TEST_F(WebBrowserTest, TheSiteKeepsTheActiveObjectTheControlNamesUntilItIsTakenBack)
 {
-    TFakeActiveObject page;
+    FakeActiveObject page;
     {
         TWebBrowser browser(window_, bounds_);
         BrowserSite* site = browser.Site();
@@ -150,7 +150,7 @@ TEST_F(WebBrowserTest, TheSiteKeepsTheActiveObjectTheControlNamesUntilItIsTakenB
 TEST_F(WebBrowserTest, OnlyKeyMessagesWithTheFocusInTheControlsAreaAreOffered)
 {
     TWebBrowser browser(window_, bounds_);
-    TFakeActiveObject page;
+    FakeActiveObject page;
     page.translateResult = S_OK;
     browser.Site()->SetActiveObject(&page, nullptr);
     HWND inside = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, window_, nullptr,

@@ -81,7 +81,7 @@ protected:
         }));
     }
 
-    TLoopbackHttpServer server;
+    LoopbackHttpServer server;
     FakeDialUpActions actions;
     RecordingPlatform platform;
     app::Application application;
@@ -106,7 +106,7 @@ protected:
         page.navigateResult = E_ACCESSDENIED;
         page.refreshResult = E_FAIL;
     }
-    TFakeWebBrowser2& page = platform.page;
+    FakeWebBrowser2& page = platform.page;
 };
 
 TEST_F(WindowFailingBrowserTest, AFailedNavigationAndAFailedRefreshReachTheErrorReport)
@@ -147,7 +147,7 @@ TEST_F(WindowShellTest, KeysInTheUpdatePageGoFirstToThePageThenToTheDialogManage
     ASSERT_NE(window->Browser(), nullptr);
     BrowserSite* site = window->Browser()->Site();
     ASSERT_NE(site, nullptr);
-    TFakeActiveObject page;
+    FakeActiveObject page;
     std::vector<std::string> log;
     keyLog = &log;
     page.onOffered = [&](const MSG& message) { log.push_back("page " + std::to_string(message.message)); };
@@ -177,7 +177,7 @@ TEST_F(WindowShellTest, KeysInTheUpdatePageGoFirstToThePageThenToTheDialogManage
     } cases[] = {
         {S_OK, true, true, {"page " + down}},  // the page used it
         {S_FALSE, true, true, {"page " + down, "child " + down, "page " + typed, "child " + typed}},
-        {S_OK, false, true, {}},  // the focus is elsewhere
+        {S_OK, false, true, {}},                                   // the focus is elsewhere
         {S_OK, true, false, {"child " + down, "child " + typed}},  // the page took its object back
     };
     for (const auto& c : cases) {
