@@ -13,8 +13,9 @@ version="$(sed -n 's/^project(Velmora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 [ -n "$version" ] || { echo "release.sh: no version in CMakeLists.txt" >&2; exit 1; }
 mkdir -p dist
 
-# The DLLs every Windows since 7 has; anything else would have to be shipped.
-system_dlls='^(ADVAPI32|COMCTL32|COMDLG32|GDI32|KERNEL32|msvcrt|ole32|OLEAUT32|RASAPI32|SHELL32|SHLWAPI|USER32|UxTheme|VERSION|WINHTTP|WS2_32)\.dll$'
+# The DLLs every Windows since 7 has; anything else would have to be
+# shipped. Names compare without regard to case, as Windows loads them.
+system_dlls='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msvcrt|ole32|oleaut32|rasapi32|shell32|shlwapi|user32|uxtheme|version|winhttp|ws2_32)\.dll$'
 
 pack() {
     local arch="$1" preset="$2" triple="$3"
@@ -39,7 +40,7 @@ pack() {
     [ "$listed" = "Velmora.exe readme.txt" ] || { echo "release.sh: $zip holds: $listed" >&2; exit 1; }
     local dll
     while read -r dll; do
-        [[ "$dll" =~ $system_dlls ]] || { echo "release.sh: Velmora.exe ($arch) imports $dll" >&2; exit 1; }
+        [[ "${dll,,}" =~ $system_dlls ]] || { echo "release.sh: Velmora.exe ($arch) imports $dll" >&2; exit 1; }
     done < <("$triple-objdump" -p "$stage/Velmora.exe" | sed -n 's/.*DLL Name: //p' | tr -d '\r')
     (cd dist && sha256sum -c --quiet "$(basename "$zip").sha256")
     printf '%s  %d KB\n' "$zip" "$((($(stat -c %s "$zip") + 1023) / 1024))"
