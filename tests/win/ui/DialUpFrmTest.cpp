@@ -663,13 +663,26 @@ TEST_F(DialUpFrmTest, AFailureInAHandlerIsReportedAndTheWindowGoesOn)
     EXPECT_EQ(platform.reports.size(), 3u);
 }
 
-TEST_F(DialUpFrmTest, TheTaskbarMessageAddsTheIconAgain)
+LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR paints)
+{
+    if (message == WM_PAINT)
+        ++*reinterpret_cast<int*>(paints);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(DialUpFrmTest, TheTaskbarMessageAddsTheIconAgainAndRepaintsTheWindow)
 {
     Create();
     window->AddTrayIcon();
     ASSERT_NE(window->TaskbarMessage, 0u);
+    ShowWindow(window->Handle(), SW_SHOW);
+    UpdateWindow(window->Handle());
+    int childPaints = 0;
+    ASSERT_TRUE(SetWindowSubclass(window->RzPageControl1, CountPaints, 1, reinterpret_cast<DWORD_PTR>(&childPaints)));
     SendMessageW(window->Handle(), window->TaskbarMessage, 0, 0);
+    RemoveWindowSubclass(window->RzPageControl1, CountPaints, 1);
     EXPECT_EQ(platform.Count(NIM_ADD), 2);
+    EXPECT_GE(childPaints, 1);
     // The menu's own WM_NULL and the tray message leave the icon alone.
     SendMessageW(window->Handle(), WM_NULL, 0, 0);
     SendMessageW(window->Handle(), ui::kTrayMessage, ui::kTrayIconId, 512);
