@@ -688,6 +688,11 @@ TEST_F(DialUpFrmTest, TheTaskbarMessageAddsTheIconAgainAndRepaintsTheWindow)
     SendMessageW(window->Handle(), ui::kTrayMessage, ui::kTrayIconId, 512);
     EXPECT_EQ(platform.Count(NIM_ADD), 2);
     EXPECT_EQ(platform.Count(NIM_DELETE), 0);
+    // Without a registered message (0) the menu's WM_NULL is still no new
+    // task bar.
+    window->TaskbarMessage = 0;
+    SendMessageW(window->Handle(), WM_NULL, 0, 0);
+    EXPECT_EQ(platform.Count(NIM_ADD), 2);
 }
 
 TEST_F(DialUpFrmTest, CreationLetsTheTaskbarMessageThroughTheMessageFilter)
