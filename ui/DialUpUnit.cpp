@@ -253,8 +253,8 @@ void TDialUpFrm::CreateWidgets()
 {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
 
-    N1 = static_cast<UINT>(TTrayMenuCommand::ShowMainWindow);
-    E1 = static_cast<UINT>(TTrayMenuCommand::Exit);
+    N1 = static_cast<UINT>(TrayMenuCommand::ShowMainWindow);
+    E1 = static_cast<UINT>(TrayMenuCommand::Exit);
 
     auto beep = [this] { platform_.Beep(); };
     for (const WidgetRow& row : kWidgets) {
@@ -482,13 +482,13 @@ void TDialUpFrm::WMTrayIcon(WPARAM iconId, LPARAM mouseMessage)
         const POINT cursor = platform_.CursorPos();
         // The chosen item's handler runs once the menu has closed.
         switch (platform_.TrackMenu(PopupMenu, handle_, cursor.x, cursor.y)) {
-        case TTrayMenuCommand::ShowMainWindow:
+        case TrayMenuCommand::ShowMainWindow:
             N1Click();
             break;
-        case TTrayMenuCommand::Exit:
+        case TrayMenuCommand::Exit:
             E1Click();
             break;
-        case TTrayMenuCommand::None:
+        case TrayMenuCommand::None:
             break;
         }
     }

@@ -179,7 +179,7 @@ private:
 public:
     // The widgets, in their declaration order.
     WindowTimer Timer1{kTimer1Id, 1000};
-    TTrayPopupMenu PopupMenu;
+    TrayPopupMenu PopupMenu;
     UINT N1 = kN1Id;  // menu command identifiers
     UINT E1 = kE1Id;
     HWND RzPageControl1 = nullptr;
@@ -223,7 +223,7 @@ private:
     std::unique_ptr<TWebBrowser> browser_;
 };
 
-static_assert(static_cast<UINT>(TTrayMenuCommand::ShowMainWindow) == kN1Id &&
-              static_cast<UINT>(TTrayMenuCommand::Exit) == kE1Id);
+static_assert(static_cast<UINT>(TrayMenuCommand::ShowMainWindow) == kN1Id &&
+              static_cast<UINT>(TrayMenuCommand::Exit) == kE1Id);
 
 }  // namespace ui

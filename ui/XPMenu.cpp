@@ -347,7 +347,7 @@ TXPMenu::~TXPMenu()
     SetActive(false);
 }
 
-void TXPMenu::AddMenu(TTrayPopupMenu& menu)
+void TXPMenu::AddMenu(TrayPopupMenu& menu)
 {
     menus_.push_back(&menu);
     if (active_)
@@ -359,7 +359,7 @@ void TXPMenu::SetActive(bool active)
     if (active == active_)
         return;
     active_ = active;
-    for (TTrayPopupMenu* menu : menus_)
+    for (TrayPopupMenu* menu : menus_)
         menu->SetFlat(active);
     if (active) {
         EnumChildWindows(owner_, StyleChild, reinterpret_cast<LPARAM>(this));
@@ -373,7 +373,7 @@ void TXPMenu::SetActive(bool active)
 bool TXPMenu::OwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const
 {
     return std::any_of(menus_.begin(), menus_.end(),
-                       [&](const TTrayPopupMenu* menu) { return menu->OwnerMessage(message, wParam, lParam, result); });
+                       [&](const TrayPopupMenu* menu) { return menu->OwnerMessage(message, wParam, lParam, result); });
 }
 
 BOOL CALLBACK TXPMenu::StyleChild(HWND child, LPARAM self)

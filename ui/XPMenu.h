@@ -24,7 +24,7 @@ public:
     TXPMenu& operator=(const TXPMenu&) = delete;
 
     // A popup menu the owner opens; it must outlive the styler.
-    void AddMenu(TTrayPopupMenu& menu);
+    void AddMenu(TrayPopupMenu& menu);
 
     // On: the menus and the owner's controls that exist now take the flat
     // look. Off: they get their own look back.
@@ -32,7 +32,7 @@ public:
     bool Active() const { return active_; }
 
     // The owner's menu messages for the styled menus; see
-    // TTrayPopupMenu::OwnerMessage.
+    // TrayPopupMenu::OwnerMessage.
     bool OwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
 
 private:
@@ -48,7 +48,7 @@ private:
     void Unstyle(const Styled& styled);
 
     HWND owner_;
-    std::vector<TTrayPopupMenu*> menus_;
+    std::vector<TrayPopupMenu*> menus_;
     std::vector<Styled> styled_;
     bool active_ = false;
 };

@@ -49,7 +49,7 @@ POINT SystemCalls::CursorPos()
     return point;
 }
 
-TTrayMenuCommand SystemCalls::TrackMenu(const TTrayPopupMenu& menu, HWND owner, int x, int y)
+TrayMenuCommand SystemCalls::TrackMenu(const TrayPopupMenu& menu, HWND owner, int x, int y)
 {
     return menu.TrackAt(owner, x, y);
 }

@@ -37,7 +37,7 @@ public:
     virtual POINT CursorPos() = 0;
     // Opens the tray menu at (x, y) and returns the item chosen once the
     // menu's loop has ended.
-    virtual TTrayMenuCommand TrackMenu(const TTrayPopupMenu& menu, HWND owner, int x, int y) = 0;
+    virtual TrayMenuCommand TrackMenu(const TrayPopupMenu& menu, HWND owner, int x, int y) = 0;
     // The update page's browser, made in the host window's area.
     virtual std::unique_ptr<TWebBrowser> MakeBrowser(HWND host, const RECT& area) = 0;
 };
@@ -53,7 +53,7 @@ public:
     void SetActiveWindow(HWND window) override;
     void SetForegroundWindow(HWND window) override;
     POINT CursorPos() override;
-    TTrayMenuCommand TrackMenu(const TTrayPopupMenu& menu, HWND owner, int x, int y) override;
+    TrayMenuCommand TrackMenu(const TrayPopupMenu& menu, HWND owner, int x, int y) override;
     std::unique_ptr<TWebBrowser> MakeBrowser(HWND host, const RECT& area) override;
 };
 

@@ -10,13 +10,13 @@ namespace ui {
 namespace {
 
 struct MenuItem {
-    TTrayMenuCommand command;
+    TrayMenuCommand command;
     const wchar_t* text;
 };
 
 constexpr MenuItem kItems[] = {
-    {TTrayMenuCommand::ShowMainWindow, L"显示主窗口(&S)"},
-    {TTrayMenuCommand::Exit, L"退出系统(&E)"},
+    {TrayMenuCommand::ShowMainWindow, L"显示主窗口(&S)"},
+    {TrayMenuCommand::Exit, L"退出系统(&E)"},
 };
 
 // Room around an item's text in the flat look.
@@ -58,7 +58,7 @@ FontHandle MenuFont()
 
 }  // namespace
 
-TTrayPopupMenu::TTrayPopupMenu() : menu_(CreatePopupMenu())
+TrayPopupMenu::TrayPopupMenu() : menu_(CreatePopupMenu())
 {
     if (!menu_) {
         throw ShellFailure(L"Cannot create the tray menu");
@@ -71,12 +71,12 @@ TTrayPopupMenu::TTrayPopupMenu() : menu_(CreatePopupMenu())
     }
 }
 
-TTrayPopupMenu::~TTrayPopupMenu()
+TrayPopupMenu::~TrayPopupMenu()
 {
     DestroyMenu(menu_);
 }
 
-TTrayMenuCommand TTrayPopupMenu::TrackAt(HWND owner, int x, int y) const
+TrayMenuCommand TrayPopupMenu::TrackAt(HWND owner, int x, int y) const
 {
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr));
@@ -84,16 +84,16 @@ TTrayMenuCommand TTrayPopupMenu::TrackAt(HWND owner, int x, int y) const
     // open it again (the platform's advice for menus of tray icons).
     PostMessageW(owner, WM_NULL, 0, 0);
     switch (chosen) {
-    case static_cast<UINT>(TTrayMenuCommand::ShowMainWindow):
-        return TTrayMenuCommand::ShowMainWindow;
-    case static_cast<UINT>(TTrayMenuCommand::Exit):
-        return TTrayMenuCommand::Exit;
+    case static_cast<UINT>(TrayMenuCommand::ShowMainWindow):
+        return TrayMenuCommand::ShowMainWindow;
+    case static_cast<UINT>(TrayMenuCommand::Exit):
+        return TrayMenuCommand::Exit;
     default:
-        return TTrayMenuCommand::None;
+        return TrayMenuCommand::None;
     }
 }
 
-void TTrayPopupMenu::SetFlat(bool flat)
+void TrayPopupMenu::SetFlat(bool flat)
 {
     font_ = flat ? MenuFont() : nullptr;
     flat_ = flat;
@@ -114,7 +114,7 @@ void TTrayPopupMenu::SetFlat(bool flat)
     SetMenuInfo(menu_, &background);
 }
 
-bool TTrayPopupMenu::OwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const
+bool TrayPopupMenu::OwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const
 {
     if (!flat_)
         return false;
@@ -156,7 +156,7 @@ bool TTrayPopupMenu::OwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
     }
 }
 
-void TTrayPopupMenu::MeasureItem(MEASUREITEMSTRUCT& measure) const
+void TrayPopupMenu::MeasureItem(MEASUREITEMSTRUCT& measure) const
 {
     const MenuItem* item = ItemFor(measure.itemID);
     RECT text{0, 0, 0, 0};
@@ -172,7 +172,7 @@ void TTrayPopupMenu::MeasureItem(MEASUREITEMSTRUCT& measure) const
     measure.itemHeight = static_cast<UINT>(height > kMinItemHeight ? height : kMinItemHeight);
 }
 
-void TTrayPopupMenu::DrawItem(const DRAWITEMSTRUCT& draw) const
+void TrayPopupMenu::DrawItem(const DRAWITEMSTRUCT& draw) const
 {
     const bool selected = (draw.itemState & ODS_SELECTED) != 0;
     const bool disabled = (draw.itemState & (ODS_DISABLED | ODS_GRAYED)) != 0;

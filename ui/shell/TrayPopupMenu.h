@@ -7,7 +7,7 @@
 
 namespace ui {
 
-enum class TTrayMenuCommand : UINT {
+enum class TrayMenuCommand : UINT {
     None = 0,  // closed without a choice
     // Command identifiers away from IDOK and IDCANCEL, which the dialog
     // keys (Enter, Esc) send to the window.
@@ -15,19 +15,19 @@ enum class TTrayMenuCommand : UINT {
     Exit = 201,            // E1
 };
 
-class TTrayPopupMenu {
+class TrayPopupMenu {
 public:
-    TTrayPopupMenu();  // throws ShellFailure when the menu cannot be made
-    ~TTrayPopupMenu();
+    TrayPopupMenu();  // throws ShellFailure when the menu cannot be made
+    ~TrayPopupMenu();
 
-    TTrayPopupMenu(const TTrayPopupMenu&) = delete;
-    TTrayPopupMenu& operator=(const TTrayPopupMenu&) = delete;
+    TrayPopupMenu(const TrayPopupMenu&) = delete;
+    TrayPopupMenu& operator=(const TrayPopupMenu&) = delete;
 
     // Opens the menu with its top-left corner at the screen point (x, y),
     // either mouse button choosing, and returns the item chosen once the
     // menu has closed. owner should be in the foreground already, so that
     // a click elsewhere closes the menu.
-    TTrayMenuCommand TrackAt(HWND owner, int x, int y) const;
+    TrayMenuCommand TrackAt(HWND owner, int x, int y) const;
 
     HMENU Handle() const noexcept { return menu_; }
 

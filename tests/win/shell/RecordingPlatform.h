@@ -43,7 +43,7 @@ struct RecordingPlatform : ui::PlatformCalls {
 
     POINT cursor{700, 740};
     // The menu's answer; with realMenu the real menu opens instead.
-    ui::TTrayMenuCommand menuChoice = ui::TTrayMenuCommand::None;
+    ui::TrayMenuCommand menuChoice = ui::TrayMenuCommand::None;
     bool realMenu = false;
     // The browser: by default one over `page`, which records what it is
     // asked; with realBrowser the platform's WebBrowser control.
@@ -85,7 +85,7 @@ struct RecordingPlatform : ui::PlatformCalls {
         calls.push_back("CursorPos");
         return cursor;
     }
-    ui::TTrayMenuCommand TrackMenu(const ui::TTrayPopupMenu& menu, HWND owner, int x, int y) override
+    ui::TrayMenuCommand TrackMenu(const ui::TrayPopupMenu& menu, HWND owner, int x, int y) override
     {
         calls.push_back("TrackMenu " + std::to_string(x) + "," + std::to_string(y));
         return realMenu ? menu.TrackAt(owner, x, y) : menuChoice;

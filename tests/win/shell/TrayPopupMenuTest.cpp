@@ -10,8 +10,8 @@
 
 namespace {
 
-using ui::TTrayMenuCommand;
-using ui::TTrayPopupMenu;
+using ui::TrayMenuCommand;
+using ui::TrayPopupMenu;
 
 struct Key {
     UINT message;  // WM_KEYDOWN or WM_CHAR
@@ -34,7 +34,7 @@ void CALLBACK FeedKey(HWND, UINT, UINT_PTR timer, DWORD)
 
 // The owner of the open menu: it hands the menu's owner messages to the
 // menu, as the main window does, and notes what the menu loop asked.
-const TTrayPopupMenu* g_ownedMenu = nullptr;
+const TrayPopupMenu* g_ownedMenu = nullptr;
 std::vector<UINT> g_measuredWidths;
 int g_drawnItems = 0;
 
@@ -163,7 +163,7 @@ private:
     HGDIOBJ previous_;
 };
 
-bool DrawItem(const TTrayPopupMenu& menu, TTrayMenuCommand item, UINT state, const ItemPicture& picture, int width,
+bool DrawItem(const TrayPopupMenu& menu, TrayMenuCommand item, UINT state, const ItemPicture& picture, int width,
               int height)
 {
     DRAWITEMSTRUCT draw{};
@@ -174,26 +174,26 @@ bool DrawItem(const TTrayPopupMenu& menu, TTrayMenuCommand item, UINT state, con
     draw.hwndItem = reinterpret_cast<HWND>(menu.Handle());
     draw.hDC = picture.Dc();
     draw.rcItem = RECT{0, 0, width, height};
-    draw.itemData = ItemData(menu.Handle(), item == TTrayMenuCommand::Exit ? 1 : 0);
+    draw.itemData = ItemData(menu.Handle(), item == TrayMenuCommand::Exit ? 1 : 0);
     LRESULT result = 0;
     return menu.OwnerMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw), result) && result == TRUE;
 }
 
 TEST_F(TrayPopupMenuTest, HoldsShowThenExit)
 {
-    TTrayPopupMenu menu;
+    TrayPopupMenu menu;
     ASSERT_EQ(GetMenuItemCount(menu.Handle()), 2);
     EXPECT_EQ(ItemText(menu.Handle(), 0), L"显示主窗口(&S)");
-    EXPECT_EQ(GetMenuItemID(menu.Handle(), 0), static_cast<UINT>(TTrayMenuCommand::ShowMainWindow));
+    EXPECT_EQ(GetMenuItemID(menu.Handle(), 0), static_cast<UINT>(TrayMenuCommand::ShowMainWindow));
     EXPECT_EQ(ItemText(menu.Handle(), 1), L"退出系统(&E)");
-    EXPECT_EQ(GetMenuItemID(menu.Handle(), 1), static_cast<UINT>(TTrayMenuCommand::Exit));
+    EXPECT_EQ(GetMenuItemID(menu.Handle(), 1), static_cast<UINT>(TrayMenuCommand::Exit));
 }
 
 TEST_F(TrayPopupMenuTest, ReturnsTheItemChosenAndPostsANullMessage)
 {
-    TTrayPopupMenu menu;
+    TrayPopupMenu menu;
     PressDuringMenu({VK_DOWN, VK_DOWN, VK_RETURN});
-    EXPECT_EQ(menu.TrackAt(window_, 200, 200), TTrayMenuCommand::Exit);
+    EXPECT_EQ(menu.TrackAt(window_, 200, 200), TrayMenuCommand::Exit);
 
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, window_, WM_NULL, WM_NULL, PM_REMOVE));
@@ -201,14 +201,14 @@ TEST_F(TrayPopupMenuTest, ReturnsTheItemChosenAndPostsANullMessage)
 
 TEST_F(TrayPopupMenuTest, ClosedWithoutChoiceReturnsNone)
 {
-    TTrayPopupMenu menu;
+    TrayPopupMenu menu;
     PressDuringMenu({VK_ESCAPE});
-    EXPECT_EQ(menu.TrackAt(window_, 200, 200), TTrayMenuCommand::None);
+    EXPECT_EQ(menu.TrackAt(window_, 200, 200), TrayMenuCommand::None);
 }
 
 TEST_F(TrayPopupMenuTest, FlatItemsAreOwnerDrawnAndKeepTheirTexts)
 {
-    TTrayPopupMenu menu;
+    TrayPopupMenu menu;
     menu.SetFlat(true);
     for (int position : {0, 1})
         EXPECT_TRUE(ItemType(menu.Handle(), position) & MFT_OWNERDRAW) << position;
@@ -219,20 +219,20 @@ TEST_F(TrayPopupMenuTest, FlatItemsAreOwnerDrawnAndKeepTheirTexts)
     for (int position : {0, 1})
         EXPECT_FALSE(ItemType(menu.Handle(), position) & MFT_OWNERDRAW) << position;
     LRESULT result = 0;
-    MEASUREITEMSTRUCT measure{ODT_MENU, 0, static_cast<UINT>(TTrayMenuCommand::Exit), 0, 0, 0};
+    MEASUREITEMSTRUCT measure{ODT_MENU, 0, static_cast<UINT>(TrayMenuCommand::Exit), 0, 0, 0};
     EXPECT_FALSE(menu.OwnerMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure), result));
 }
 
 TEST_F(TrayPopupMenuTest, TheMeasuredWidthHoldsTheIconColumnBesideTheText)
 {
-    TTrayPopupMenu menu;
+    TrayPopupMenu menu;
     menu.SetFlat(true);
     const struct {
         int position;
-        TTrayMenuCommand item;
+        TrayMenuCommand item;
         const wchar_t* text;
-    } cases[] = {{0, TTrayMenuCommand::ShowMainWindow, L"显示主窗口(&S)"},
-                 {1, TTrayMenuCommand::Exit, L"退出系统(&E)"}};
+    } cases[] = {{0, TrayMenuCommand::ShowMainWindow, L"显示主窗口(&S)"},
+                 {1, TrayMenuCommand::Exit, L"退出系统(&E)"}};
     for (const auto& item : cases) {
         MEASUREITEMSTRUCT measure{};
         measure.CtlType = ODT_MENU;
@@ -243,25 +243,25 @@ TEST_F(TrayPopupMenuTest, TheMeasuredWidthHoldsTheIconColumnBesideTheText)
         EXPECT_EQ(result, TRUE);
         const int text = MenuTextWidth(item.text);
         EXPECT_GT(text, 0);
-        EXPECT_GE(static_cast<int>(measure.itemWidth), TTrayPopupMenu::kIconColumnWidth + text) << item.position;
-        EXPECT_LE(static_cast<int>(measure.itemWidth), TTrayPopupMenu::kIconColumnWidth + text + 32) << item.position;
+        EXPECT_GE(static_cast<int>(measure.itemWidth), TrayPopupMenu::kIconColumnWidth + text) << item.position;
+        EXPECT_LE(static_cast<int>(measure.itemWidth), TrayPopupMenu::kIconColumnWidth + text + 32) << item.position;
         EXPECT_GE(measure.itemHeight, 16u);
     }
     // Another menu's items are not this menu's to measure.
-    MEASUREITEMSTRUCT other{ODT_MENU, 0, static_cast<UINT>(TTrayMenuCommand::Exit), 0, 0, 12345};
+    MEASUREITEMSTRUCT other{ODT_MENU, 0, static_cast<UINT>(TrayMenuCommand::Exit), 0, 0, 12345};
     LRESULT result = 0;
     EXPECT_FALSE(menu.OwnerMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&other), result));
 }
 
 TEST_F(TrayPopupMenuTest, AnItemIsDrawnInTheHighlightWhenSelectedAndInTheTextColourOtherwise)
 {
-    TTrayPopupMenu menu;
+    TrayPopupMenu menu;
     menu.SetFlat(true);
     constexpr int width = 160, height = 22;
-    const int column = TTrayPopupMenu::kIconColumnWidth;
+    const int column = TrayPopupMenu::kIconColumnWidth;
 
     ItemPicture plain(width, height);
-    ASSERT_TRUE(DrawItem(menu, TTrayMenuCommand::Exit, 0, plain, width, height));
+    ASSERT_TRUE(DrawItem(menu, TrayMenuCommand::Exit, 0, plain, width, height));
     EXPECT_EQ(plain.At(2, 2), GetSysColor(COLOR_BTNFACE));  // the icon column
     EXPECT_EQ(plain.At(column - 1, height - 1), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(plain.At(width - 2, 2), GetSysColor(COLOR_WINDOW));  // beside the text
@@ -269,7 +269,7 @@ TEST_F(TrayPopupMenuTest, AnItemIsDrawnInTheHighlightWhenSelectedAndInTheTextCol
     EXPECT_EQ(plain.Count(GetSysColor(COLOR_MENUTEXT), 0, column), 0);  // the text is right of the column
 
     ItemPicture selected(width, height);
-    ASSERT_TRUE(DrawItem(menu, TTrayMenuCommand::Exit, ODS_SELECTED, selected, width, height));
+    ASSERT_TRUE(DrawItem(menu, TrayMenuCommand::Exit, ODS_SELECTED, selected, width, height));
     EXPECT_EQ(selected.At(2, 2), GetSysColor(COLOR_HIGHLIGHT));
     EXPECT_EQ(selected.At(width - 2, 2), GetSysColor(COLOR_HIGHLIGHT));
     EXPECT_GT(selected.Count(GetSysColor(COLOR_HIGHLIGHTTEXT), column, width), 10);
@@ -278,7 +278,7 @@ TEST_F(TrayPopupMenuTest, AnItemIsDrawnInTheHighlightWhenSelectedAndInTheTextCol
 
 TEST_F(TrayPopupMenuTest, AnAccessKeyPicksItsFlatItem)
 {
-    TTrayPopupMenu menu;
+    TrayPopupMenu menu;
     menu.SetFlat(true);
     const HMENU handle = menu.Handle();
     const struct {
@@ -294,7 +294,7 @@ TEST_F(TrayPopupMenuTest, AnAccessKeyPicksItsFlatItem)
             menu.OwnerMessage(WM_MENUCHAR, MAKEWPARAM(key.typed, MF_POPUP), reinterpret_cast<LPARAM>(handle), result));
         EXPECT_EQ(result, key.expected) << static_cast<char>(key.typed);
     }
-    TTrayPopupMenu other;
+    TrayPopupMenu other;
     LRESULT result = 0;
     EXPECT_FALSE(
         menu.OwnerMessage(WM_MENUCHAR, MAKEWPARAM(L'e', MF_POPUP), reinterpret_cast<LPARAM>(other.Handle()), result));
@@ -304,10 +304,10 @@ TEST_F(TrayPopupMenuTest, TheOpenFlatMenuIsMeasuredByItsOwnerAndTakesItsAccessKe
 {
     const struct {
         WPARAM key;
-        TTrayMenuCommand expected;
-    } cases[] = {{'E', TTrayMenuCommand::Exit}, {'S', TTrayMenuCommand::ShowMainWindow}};
+        TrayMenuCommand expected;
+    } cases[] = {{'E', TrayMenuCommand::Exit}, {'S', TrayMenuCommand::ShowMainWindow}};
     for (const auto& press : cases) {
-        TTrayPopupMenu menu;
+        TrayPopupMenu menu;
         menu.SetFlat(true);
         g_ownedMenu = &menu;
         g_measuredWidths.clear();
@@ -317,7 +317,7 @@ TEST_F(TrayPopupMenuTest, TheOpenFlatMenuIsMeasuredByItsOwnerAndTakesItsAccessKe
         EXPECT_EQ(menu.TrackAt(window_, 200, 200), press.expected) << static_cast<char>(press.key);
         ASSERT_EQ(g_measuredWidths.size(), 2u);
         for (UINT width : g_measuredWidths)
-            EXPECT_GT(static_cast<int>(width), TTrayPopupMenu::kIconColumnWidth);
+            EXPECT_GT(static_cast<int>(width), TrayPopupMenu::kIconColumnWidth);
         EXPECT_GE(g_drawnItems, 2);
         g_ownedMenu = nullptr;
     }

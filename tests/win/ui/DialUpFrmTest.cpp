@@ -505,7 +505,7 @@ TEST_F(DialUpFrmTest, TheTrayMenuLoopDefersTheTickUntilTheMenuHasClosed)
     PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
     PostMessageW(window->Handle(), WM_TIMER, window->Timer1.Id(), 0);
     SetTimer(nullptr, 0, 200, CloseTheMenu);
-    EXPECT_EQ(window->PopupMenu.TrackAt(window->Handle(), 200, 200), ui::TTrayMenuCommand::None);
+    EXPECT_EQ(window->PopupMenu.TrackAt(window->Handle(), 200, 200), ui::TrayMenuCommand::None);
     EXPECT_EQ(g_ticksSeenInMenu, 0);
     EXPECT_EQ(actions.Count("tick"), 0);
     DeliverWaiting();

@@ -38,7 +38,7 @@ protected:
     {
         platform_->calls.clear();
         platform_->notifications.clear();
-        platform_->menuChoice = ui::TTrayMenuCommand::None;
+        platform_->menuChoice = ui::TrayMenuCommand::None;
         platform_->realMenu = false;
         application_->calls.clear();
         application_->duringShowing = nullptr;
@@ -81,7 +81,7 @@ struct TrayMessageCase {
     bool shown;
     WPARAM id;
     LPARAM mouse;
-    ui::TTrayMenuCommand chosen;
+    ui::TrayMenuCommand chosen;
     Calls expected;
 };
 
@@ -105,7 +105,7 @@ Calls Then(Calls first, const Calls& second)
     return first;
 }
 
-using Command = ui::TTrayMenuCommand;
+using Command = ui::TrayMenuCommand;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WMTrayIconTest,

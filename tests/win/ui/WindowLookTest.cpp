@@ -269,7 +269,7 @@ TEST_F(WindowLookTest, TheWindowMeasuresAndDrawsItsFlatTrayMenu)
     measure.itemID = w.E1;
     measure.itemData = info.dwItemData;
     EXPECT_EQ(SendMessageW(w.Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), TRUE);
-    EXPECT_GT(static_cast<int>(measure.itemWidth), ui::TTrayPopupMenu::kIconColumnWidth + 24);
+    EXPECT_GT(static_cast<int>(measure.itemWidth), ui::TrayPopupMenu::kIconColumnWidth + 24);
     EXPECT_EQ(SendMessageW(w.Handle(), WM_MENUCHAR, MAKEWPARAM(L'e', MF_POPUP), reinterpret_cast<LPARAM>(menu)),
               MAKELRESULT(1, MNC_EXECUTE));
     EXPECT_EQ(SendMessageW(w.Handle(), WM_MENUCHAR, MAKEWPARAM(L's', MF_POPUP), reinterpret_cast<LPARAM>(menu)),

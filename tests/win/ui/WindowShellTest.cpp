@@ -232,7 +232,7 @@ TEST_F(WindowShellTest, TheExitItemRemovesTheIconAndPostsAQuitRequest)
 {
     window->AddTrayIcon();
     // The item chosen in the tray menu.
-    platform.menuChoice = TTrayMenuCommand::Exit;
+    platform.menuChoice = TrayMenuCommand::Exit;
     SendMessageW(window->Handle(), kTrayMessage, kTrayIconId, kTrayRightButtonUp);
     ASSERT_EQ(notifications.size(), 2u);
     EXPECT_EQ(notifications[1].first, static_cast<DWORD>(NIM_DELETE));

@@ -215,7 +215,7 @@ TEST_F(XPMenuTest, ABevelledPanelDrawsAFlatFrame)
 
 TEST_F(XPMenuTest, SwitchedOffOrGoneTheControlsGetTheirOwnLookBack)
 {
-    ui::TTrayPopupMenu menu;
+    ui::TrayPopupMenu menu;
     {
         TXPMenu styler(owner_);
         styler.AddMenu(menu);
@@ -237,7 +237,7 @@ TEST_F(XPMenuTest, SwitchedOffOrGoneTheControlsGetTheirOwnLookBack)
 
 TEST_F(XPMenuTest, TheOwnersMenuMessagesReachTheStyledMenu)
 {
-    ui::TTrayPopupMenu menu;
+    ui::TrayPopupMenu menu;
     TXPMenu styler(owner_);
     styler.AddMenu(menu);
     styler.SetActive(true);
