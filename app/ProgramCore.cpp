@@ -77,7 +77,9 @@ private:
 
 struct ProgramCore::Parts {
     explicit Parts(scheduler::MessagePump& pump)
-        : connections(service), reports(connections), actions(service, connections, store, pump, *lang::Language)
+        : connections(service),
+          reports(connections),
+          actions(service, connections, store, pump, *lang::Language)
     {
     }
 

@@ -58,7 +58,8 @@ std::wstring ComparableFolder(const std::wstring& folder)
         comparable.pop_back();
     }
     for (wchar_t& c : comparable) {
-        if (c == L'/') c = L'\\';
+        if (c == L'/')
+            c = L'\\';
     }
     if (!comparable.empty()) {
         ::CharUpperBuffW(comparable.data(), static_cast<DWORD>(comparable.size()));

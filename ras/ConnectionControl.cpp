@@ -15,9 +15,11 @@ namespace {
 constexpr std::size_t kMaxConnections = 4096;
 
 // Clears a record that held a password before it goes out of scope.
-void Scrub(void* data, std::size_t size) {
+void Scrub(void* data, std::size_t size)
+{
     volatile unsigned char* bytes = static_cast<volatile unsigned char*>(data);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = 0;
 }
 
 }  // namespace
@@ -27,13 +29,22 @@ ConnectionControl::ConnectionControl(RasService& service, Clock clock)
       service_(service),
       clock_(std::move(clock)),
       notifiers_(DialNotifierPool::Instance()),
-      client_(notifiers_.Join()) {}
+      client_(notifiers_.Join())
+{
+}
 
-ConnectionControl::~ConnectionControl() { notifiers_.Leave(client_); }
+ConnectionControl::~ConnectionControl()
+{
+    notifiers_.Leave(client_);
+}
 
-void ConnectionControl::SetReportWake(ReportWake wake) { notifiers_.SetWake(client_, std::move(wake)); }
+void ConnectionControl::SetReportWake(ReportWake wake)
+{
+    notifiers_.SetWake(client_, std::move(wake));
+}
 
-void ConnectionControl::RefreshConnections() {
+void ConnectionControl::RefreshConnections()
+{
     // A failed enumeration counts as finding no connection. When the service
     // reports the table too small, the table grows to the size it asks for
     // and the enumeration runs again.
@@ -47,16 +58,18 @@ void ConnectionControl::RefreshConnections() {
             ConnectionCount = std::min<DWORD>(count, static_cast<DWORD>(ConnectionTable.size()));
             return;
         }
-        if (result != ERROR_BUFFER_TOO_SMALL) break;
-        const std::size_t wanted = std::max<std::size_t>(
-            count, (byteCount + sizeof(RASCONNA) - 1) / sizeof(RASCONNA));
-        if (wanted <= ConnectionTable.size() || wanted > kMaxConnections) break;
+        if (result != ERROR_BUFFER_TOO_SMALL)
+            break;
+        const std::size_t wanted = std::max<std::size_t>(count, (byteCount + sizeof(RASCONNA) - 1) / sizeof(RASCONNA));
+        if (wanted <= ConnectionTable.size() || wanted > kMaxConnections)
+            break;
         ConnectionTable.resize(wanted);
     }
     ConnectionCount = 0;
 }
 
-HRASCONN ConnectionControl::FindConnection(const std::string& entry) {
+HRASCONN ConnectionControl::FindConnection(const std::string& entry)
+{
     RefreshConnections();
     // The name as the platform would read it: up to its first NUL.
     const std::string_view wanted(entry.c_str());
@@ -68,31 +81,36 @@ HRASCONN ConnectionControl::FindConnection(const std::string& entry) {
     return nullptr;
 }
 
-bool ConnectionControl::IsEntryConnected(const std::string& entry) {
+bool ConnectionControl::IsEntryConnected(const std::string& entry)
+{
     DeliverReports();
     ExpireStaleDial();
     ActiveConnection = FindConnection(entry);
     return ActiveConnection != nullptr;
 }
 
-void ConnectionControl::DialEntry(const std::string& entry, const std::string& account,
-                                  const std::string& password) {
+void ConnectionControl::DialEntry(const std::string& entry, const std::string& account, const std::string& password)
+{
     DeliverReports();
     ExpireStaleDial();
     ActiveConnection = FindConnection(entry);
-    if (ActiveConnection) return;
+    if (ActiveConnection)
+        return;
 
     // Texts that do not fit their fields make no dial: a cut account name or
     // password could only fail, and might count against the account at the
     // provider.
-    if (entry.size() > RAS_MaxEntryName || account.size() > UNLEN || password.size() > PWLEN) return;
+    if (entry.size() > RAS_MaxEntryName || account.size() > UNLEN || password.size() > PWLEN)
+        return;
     // The platform lists a connection only once it has connected, so a dial
     // still in progress is not found above; it must not be doubled.
-    if (dial_) return;
+    if (dial_)
+        return;
 
     const std::uint64_t id = ++lastDialId_;
     const RASDIALFUNC notifier = notifiers_.Bind(client_, id);
-    if (!notifier) return;
+    if (!notifier)
+        return;
     dial_ = Dial{id, nullptr, clock_()};
 
     RASDIALPARAMSA params{};
@@ -115,7 +133,8 @@ void ConnectionControl::DialEntry(const std::string& entry, const std::string& a
         // even a failed one. RedialPending stays set, so a later tick dials
         // again.
         EndDial();
-        if (handle) service_.HangUp(handle);
+        if (handle)
+            service_.HangUp(handle);
         return;
     }
     ActiveConnection = handle;
@@ -124,27 +143,35 @@ void ConnectionControl::DialEntry(const std::string& entry, const std::string& a
     DeliverReports();
 }
 
-void ConnectionControl::HangUpActive() {
+void ConnectionControl::HangUpActive()
+{
     const HRASCONN handle = std::exchange(ActiveConnection, nullptr);
-    if (!handle) return;
+    if (!handle)
+        return;
     // The program's own dial, hung up before its outcome was reported: what
     // its notifier still brings changes nothing.
-    if (dial_ && dial_->handle == handle) EndDial();
+    if (dial_ && dial_->handle == handle)
+        EndDial();
     service_.HangUp(handle);
 }
 
-void ConnectionControl::DeliverReports() {
+void ConnectionControl::DeliverReports()
+{
     // Reports that come while RasDialA runs wait until it has returned the
     // dial's handle.
-    if (insideDial_) return;
+    if (insideDial_)
+        return;
     for (const DialReport& report : notifiers_.Take(client_)) {
-        if (!dial_ || report.dial != dial_->id) continue;  // a dial that is over
+        if (!dial_ || report.dial != dial_->id)
+            continue;  // a dial that is over
         DialCallback(report.message, report.state, report.error);
     }
 }
 
-void ConnectionControl::DialCallback(UINT /*message*/, RASCONNSTATE state, DWORD error) {
-    if (!dial_) return;
+void ConnectionControl::DialCallback(UINT /*message*/, RASCONNSTATE state, DWORD error)
+{
+    if (!dial_)
+        return;
     dial_->lastHeard = clock_();
     // The end of the dial: the disconnected state, or an error in any state
     // (the platform stops a dial at its first error).
@@ -156,22 +183,30 @@ void ConnectionControl::DialCallback(UINT /*message*/, RASCONNSTATE state, DWORD
     }
 }
 
-void ConnectionControl::ExpireStaleDial() {
-    if (dial_ && clock_() - dial_->lastHeard >= kDialTimeout) HangUpDial();
+void ConnectionControl::ExpireStaleDial()
+{
+    if (dial_ && clock_() - dial_->lastHeard >= kDialTimeout)
+        HangUpDial();
 }
 
-void ConnectionControl::EndDial() {
-    if (!dial_) return;
+void ConnectionControl::EndDial()
+{
+    if (!dial_)
+        return;
     notifiers_.Release(client_, dial_->id);
     dial_.reset();
 }
 
-void ConnectionControl::HangUpDial() {
-    if (!dial_) return;
+void ConnectionControl::HangUpDial()
+{
+    if (!dial_)
+        return;
     const HRASCONN handle = dial_->handle;
     EndDial();
-    if (!handle) return;
-    if (ActiveConnection == handle) ActiveConnection = nullptr;
+    if (!handle)
+        return;
+    if (ActiveConnection == handle)
+        ActiveConnection = nullptr;
     service_.HangUp(handle);
 }
 

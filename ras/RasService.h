@@ -13,16 +13,16 @@ public:
     virtual ~RasService() = default;
 
     // RasEnumEntriesA(reserved, phonebook, entries, byte count, entry count).
-    virtual DWORD EnumEntries(const char* reserved, const char* phonebook, RASENTRYNAMEA* entries,
-                              DWORD* byteCount, DWORD* entryCount) = 0;
+    virtual DWORD EnumEntries(const char* reserved, const char* phonebook, RASENTRYNAMEA* entries, DWORD* byteCount,
+                              DWORD* entryCount) = 0;
 
     // RasEnumConnectionsA(connections, byte count, connection count).
     virtual DWORD EnumConnections(RASCONNA* connections, DWORD* byteCount, DWORD* connectionCount) = 0;
 
     // RasDialA(extensions, phonebook, parameters, notifier type, notifier,
     // handle cell). The extensions are never used by the program: null.
-    virtual DWORD Dial(void* extensions, const char* phonebook, RASDIALPARAMSA* params,
-                       DWORD notifierType, RASDIALFUNC notifier, HRASCONN* handle) = 0;
+    virtual DWORD Dial(void* extensions, const char* phonebook, RASDIALPARAMSA* params, DWORD notifierType,
+                       RASDIALFUNC notifier, HRASCONN* handle) = 0;
 
     // RasHangUpA(handle).
     virtual DWORD HangUp(HRASCONN handle) = 0;

@@ -19,7 +19,8 @@ private:
 
 // The tick drops whatever fails inside the re-dial step: what the step did
 // before the failure stays done, and the next tick tries again.
-void RunStepDroppingFailures(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump) {
+void RunStepDroppingFailures(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump)
+{
     try {
         RedialStep(window, connections, pump);
     } catch (...) {
@@ -28,21 +29,23 @@ void RunStepDroppingFailures(RedialWindow& window, ras::ConnectionControl& conne
 
 }  // namespace
 
-void Timer1Timer(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump,
-                 const TextLookup& lookup) {
+void Timer1Timer(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump, const TextLookup& lookup)
+{
     window.SetTimerRunning(false);
     TimerRearm rearm(window);
 
     std::int32_t& ticks = window.TickCount();
     ticks = static_cast<std::int32_t>(static_cast<std::uint32_t>(ticks) + 1u);
-    if (ticks == kHomePageTick) window.OpenHomePage();
+    if (ticks == kHomePageTick)
+        window.OpenHomePage();
 
     RunStepDroppingFailures(window, connections, pump);
 
     window.SetCounterText(std::to_string(window.ElapsedSeconds()) + lookup(kCounterSuffixKey));
 }
 
-void CheckBox1Click(RedialWindow& window, ras::ConnectionControl& connections) {
+void CheckBox1Click(RedialWindow& window, ras::ConnectionControl& connections)
+{
     window.TickCount() = 0;
     window.ElapsedSeconds() = 0;
     window.SetTimerRunning(window.EnabledTicked());

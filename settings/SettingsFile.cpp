@@ -62,7 +62,8 @@ LoadOutcome LoadSettings(SettingsView& view, FileStore& store) noexcept
         // An unreadable file loads as an empty one.
         LineList lines;
         RunSwallowingFailures([&] {
-            if (lines.ReadFrom(store, path)) outcome = LoadOutcome::Loaded;
+            if (lines.ReadFrom(store, path))
+                outcome = LoadOutcome::Loaded;
         });
 
         RunSwallowingFailures([&] { LoadEntryPosition(view, lines); });

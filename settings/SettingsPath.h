@@ -15,7 +15,6 @@ using LeadBytePredicate = bool (*)(unsigned char);
 // A path without either gives plain "dialup.ini". With a lead-byte
 // predicate, the trail byte of a double-byte character is never taken for
 // a "\" (code page 936 has trail bytes of that value).
-std::string SettingsPathFromModulePath(std::string_view modulePath,
-                                       LeadBytePredicate isLeadByte = nullptr);
+std::string SettingsPathFromModulePath(std::string_view modulePath, LeadBytePredicate isLeadByte = nullptr);
 
 }  // namespace settings

@@ -16,13 +16,13 @@ public:
     virtual int EntryIndex() const = 0;
     virtual void SetEntryIndex(int index) = 0;
 
-    virtual std::string AccountText() const = 0;             // edtDialUser
+    virtual std::string AccountText() const = 0;  // edtDialUser
     virtual void SetAccountText(const std::string& text) = 0;
-    virtual std::string PasswordText() const = 0;            // edtDialPWD
+    virtual std::string PasswordText() const = 0;  // edtDialPWD
     virtual void SetPasswordText(const std::string& text) = 0;
-    virtual std::string PeriodText() const = 0;              // edtDialTime
+    virtual std::string PeriodText() const = 0;  // edtDialTime
     virtual void SetPeriodText(const std::string& text) = 0;
-    virtual std::string PauseText() const = 0;               // edtDialWaintTime
+    virtual std::string PauseText() const = 0;  // edtDialWaintTime
     virtual void SetPauseText(const std::string& text) = 0;
 
     // CheckBox1. SetEnabledTicked runs the box's click handler when, and

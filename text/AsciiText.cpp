@@ -20,8 +20,8 @@ bool IsTrimmed(char c)
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Folded(x) == Folded(y); });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Folded(x) == Folded(y); });
 }
 
 int CompareIgnoringAsciiCase(std::string_view a, std::string_view b)

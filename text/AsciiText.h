@@ -9,7 +9,10 @@
 namespace text {
 
 // A to Z as a to z; every other byte as it is.
-constexpr char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Equal with the letters a to z counted equal to A to Z.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

@@ -27,13 +27,22 @@ std::string BytesFromWide(std::wstring_view text, unsigned codePage);
 // bytes read back as the same text); nothing otherwise.
 std::optional<std::string> ExactBytesFromWide(std::wstring_view text, unsigned codePage);
 
-inline std::wstring WideFromAnsi(std::string_view bytes) { return WideFromBytes(bytes, kAnsiCodePage); }
-inline std::string AnsiFromWide(std::wstring_view text) { return BytesFromWide(text, kAnsiCodePage); }
+inline std::wstring WideFromAnsi(std::string_view bytes)
+{
+    return WideFromBytes(bytes, kAnsiCodePage);
+}
+inline std::string AnsiFromWide(std::wstring_view text)
+{
+    return BytesFromWide(text, kAnsiCodePage);
+}
 inline std::optional<std::string> ExactAnsiFromWide(std::wstring_view text)
 {
     return ExactBytesFromWide(text, kAnsiCodePage);
 }
-inline std::string Utf8FromWide(std::wstring_view text) { return BytesFromWide(text, kUtf8CodePage); }
+inline std::string Utf8FromWide(std::wstring_view text)
+{
+    return BytesFromWide(text, kUtf8CodePage);
+}
 
 // Bytes placed into a text box from outside (the settings file), kept with
 // the text the box showed for them. Bytes that are no character in the code

@@ -15,7 +15,11 @@ class CoreDialUpActions final : public DialUpActions {
 public:
     CoreDialUpActions(ras::RasService& service, ras::ConnectionControl& connections, settings::FileStore& store,
                       scheduler::MessagePump& pump, const lang::TeLanguage& language)
-        : service_(service), connections_(connections), store_(store), pump_(pump), language_(language)
+        : service_(service),
+          connections_(connections),
+          store_(store),
+          pump_(pump),
+          language_(language)
     {
     }
 

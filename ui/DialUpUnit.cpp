@@ -64,7 +64,9 @@ void InitCommonControlClasses()
 }  // namespace
 
 TDialUpFrm::TDialUpFrm(DialUpActions& actions, WindowApplication& application, PlatformCalls& platform)
-    : actions_(actions), application_(application), platform_(platform)
+    : actions_(actions),
+      application_(application),
+      platform_(platform)
 {
     CreateHandle();
     CreateWidgets();
@@ -242,9 +244,8 @@ HWND TDialUpFrm::CreateLabel(HWND parent, const WidgetRow& row, HFONT font)
 {
     const DWORD style =
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX | ((row.flags & kClick) ? SS_NOTIFY : 0);
-    HWND label = CreateWindowExW(0, L"STATIC", DisplayLineBreaks(row.text).c_str(), style, row.left, row.top,
-                                 row.width, row.height, parent, ControlMenuId(row.id), GetModuleHandleW(nullptr),
-                                 nullptr);
+    HWND label = CreateWindowExW(0, L"STATIC", DisplayLineBreaks(row.text).c_str(), style, row.left, row.top, row.width,
+                                 row.height, parent, ControlMenuId(row.id), GetModuleHandleW(nullptr), nullptr);
     SetFont(label, font);
     return label;
 }
@@ -343,8 +344,8 @@ void TDialUpFrm::CreateWidgets()
             SendMessageW(widget, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(row.text));
             break;
         case WidgetClass::SpeedButton:
-            widget = CreateWindowExW(0, L"BUTTON", row.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT,
-                                     row.left, row.top, row.width, row.height, parent, id, instance, nullptr);
+            widget = CreateWindowExW(0, L"BUTTON", row.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT, row.left,
+                                     row.top, row.width, row.height, parent, id, instance, nullptr);
             break;
         }
         if (font && row.widgetClass != WidgetClass::Label && row.widgetClass != WidgetClass::SpinEdit)
@@ -362,8 +363,7 @@ void TDialUpFrm::CreateWidgets()
             continue;
         for (const WidgetRow& previous : kWidgets) {
             if (previous.parent == row.parent && previous.tabOrder == row.tabOrder - 1) {
-                SetWindowPos(handleOf(row), handleOf(previous), 0, 0, 0, 0,
-                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                SetWindowPos(handleOf(row), handleOf(previous), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
                 break;
             }
         }

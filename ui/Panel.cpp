@@ -111,9 +111,9 @@ void RegisterPanelClass()
 HWND CreatePanel(HWND parent, RECT bounds, const PanelLook* look, bool controlParent)
 {
     return CreateWindowExW(controlParent ? WS_EX_CONTROLPARENT : 0, kPanelClass, L"",
-                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
-                           bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
-                           GetModuleHandleW(nullptr), const_cast<PanelLook*>(look));
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top, bounds.right - bounds.left,
+                           bounds.bottom - bounds.top, parent, nullptr, GetModuleHandleW(nullptr),
+                           const_cast<PanelLook*>(look));
 }
 
 bool SetPanelFlat(HWND window, bool flat)

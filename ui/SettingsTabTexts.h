@@ -36,9 +36,8 @@ inline constexpr wchar_t kLabel3[] =
     L"    进行以上设置后，别忘了点击“启用”，否则不会定时进行拨号。\r"
     L"    欢迎访问Velmora网站及论坛交流提问：http://www.velmora.example";
 
-inline constexpr wchar_t kLabel4[] =
-    L"下载Velmora网速监视器，请访问 www.velmora.example\r"
-    L"下载Velmora定时关机助手，请访问 www.velmora.example";
+inline constexpr wchar_t kLabel4[] = L"下载Velmora网速监视器，请访问 www.velmora.example\r"
+                                     L"下载Velmora定时关机助手，请访问 www.velmora.example";
 
 inline constexpr wchar_t kStatusCredit[] =
     L"Velmora工作室  邮箱：support@velmora.example  网址：http://www.velmora.example";

@@ -40,14 +40,13 @@ void SpinEdit::Create(HWND parent, RECT bounds, int id, HFONT font, std::functio
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
-    edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, bounds.left,
-                            bounds.top, width, height, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    edit_ = CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, bounds.left,
+        bounds.top, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     // The buttons attach to the edit's right end; the pair fills `bounds`.
-    buttons_ = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT, 0, 0, 0, 0,
-                               parent, nullptr, instance, nullptr);
+    buttons_ = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT, 0, 0, 0, 0, parent,
+                               nullptr, instance, nullptr);
     SendMessageW(buttons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
     SendMessageW(buttons_, UDM_SETRANGE32, kButtonsLower, kButtonsUpper);
     SendMessageW(buttons_, UDM_SETPOS32, 0, kButtonsRest);

@@ -45,8 +45,8 @@ public:
     bool HandleNotify(const NMHDR& header, LRESULT& result);
 
 private:
-    static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR subclassId, DWORD_PTR self);
+    static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                     DWORD_PTR self);
     bool AcceptsChar(wchar_t ch) const;
 
     HWND edit_ = nullptr;

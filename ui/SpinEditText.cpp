@@ -39,8 +39,7 @@ std::int32_t SpinEditValue(std::wstring_view text)
 
 std::int32_t ClampSpinEditValue(std::int64_t value)
 {
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(value, kSpinEditMinValue, kSpinEditMaxValue));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, kSpinEditMinValue, kSpinEditMaxValue));
 }
 
 bool SpinEditAcceptsChar(wchar_t ch, wchar_t decimalSeparator)

@@ -34,12 +34,12 @@ struct RasCallRecord {
     DWORD result = SUCCESS;          // a report: unused (0)
 
     // Null-ness of the pointer arguments.
-    bool reservedNull = true;    // EnumEntries
-    bool phonebookNull = true;   // EnumEntries, Dial
-    bool extensionsNull = true;  // Dial
-    bool recordsNull = false;    // EnumEntries, EnumConnections: the record buffer; Dial: the parameters
-    bool byteCountNull = false;  // EnumEntries, EnumConnections
-    bool countNull = false;      // EnumEntries, EnumConnections
+    bool reservedNull = true;     // EnumEntries
+    bool phonebookNull = true;    // EnumEntries, Dial
+    bool extensionsNull = true;   // Dial
+    bool recordsNull = false;     // EnumEntries, EnumConnections: the record buffer; Dial: the parameters
+    bool byteCountNull = false;   // EnumEntries, EnumConnections
+    bool countNull = false;       // EnumEntries, EnumConnections
     bool handleCellNull = false;  // Dial
 
     // EnumEntries, EnumConnections, Dial: dwSize of the (first) record passed.

@@ -12,19 +12,30 @@
 namespace ras::sim {
 namespace {
 
-void CheckEntryName(const std::string& name) {
+void CheckEntryName(const std::string& name)
+{
     if (name.empty() || name.size() > RAS_MaxEntryName || name.find('\0') != std::string::npos)
         throw std::invalid_argument("an entry name holds 1 to 256 bytes and no NUL");
 }
 
-HRASCONN ToHandle(std::uintptr_t value) { return reinterpret_cast<HRASCONN>(value); }
-std::uintptr_t ToValue(HRASCONN handle) { return reinterpret_cast<std::uintptr_t>(handle); }
+HRASCONN ToHandle(std::uintptr_t value)
+{
+    return reinterpret_cast<HRASCONN>(value);
+}
+std::uintptr_t ToValue(HRASCONN handle)
+{
+    return reinterpret_cast<std::uintptr_t>(handle);
+}
 
 }  // namespace
 
-SimulatedRasService::SimulatedRasService() { reporter_ = std::thread([this] { ReportLoop(); }); }
+SimulatedRasService::SimulatedRasService()
+{
+    reporter_ = std::thread([this] { ReportLoop(); });
+}
 
-SimulatedRasService::~SimulatedRasService() {
+SimulatedRasService::~SimulatedRasService()
+{
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -35,21 +46,26 @@ SimulatedRasService::~SimulatedRasService() {
 
 // --- Configuration ---------------------------------------------------------
 
-void SimulatedRasService::AddEntry(const std::string& name, EntrySetup setup) {
+void SimulatedRasService::AddEntry(const std::string& name, EntrySetup setup)
+{
     CheckEntryName(name);
     std::lock_guard lock(mutex_);
-    if (FindEntry(name)) throw std::invalid_argument("the phonebook has an entry of that name");
+    if (FindEntry(name))
+        throw std::invalid_argument("the phonebook has an entry of that name");
     entries_.push_back(Entry{name, setup, {}});
 }
 
-void SimulatedRasService::SetEntrySetup(const std::string& name, EntrySetup setup) {
+void SimulatedRasService::SetEntrySetup(const std::string& name, EntrySetup setup)
+{
     std::lock_guard lock(mutex_);
     Entry* entry = FindEntry(name);
-    if (!entry) throw std::invalid_argument("no phonebook entry of that name");
+    if (!entry)
+        throw std::invalid_argument("no phonebook entry of that name");
     entry->setup = setup;
 }
 
-HRASCONN SimulatedRasService::ConnectEntry(const std::string& name) {
+HRASCONN SimulatedRasService::ConnectEntry(const std::string& name)
+{
     CheckEntryName(name);
     std::string line;
     HRASCONN handle = nullptr;
@@ -69,58 +85,69 @@ HRASCONN SimulatedRasService::ConnectEntry(const std::string& name) {
         changed_.notify_all();
     }
     std::lock_guard lock(loggerMutex_);
-    if (logger_) logger_(TimeStamp(std::chrono::system_clock::now()) + " " + line);
+    if (logger_)
+        logger_(TimeStamp(std::chrono::system_clock::now()) + " " + line);
     return handle;
 }
 
-bool SimulatedRasService::DropConnection(const std::string& name) {
+bool SimulatedRasService::DropConnection(const std::string& name)
+{
     std::string line;
     {
         std::lock_guard lock(mutex_);
         const std::uintptr_t value = FindLinkOfEntry(name, LinkStage::Connected);
-        if (!value) return false;
+        if (!value)
+            return false;
         Link& link = links_.at(value);
         link.stage = LinkStage::Ended;
         line = "line dropped " + HandleText(ToHandle(value)) + " " + Quoted(link.entry);
         changed_.notify_all();
     }
     std::lock_guard lock(loggerMutex_);
-    if (logger_) logger_(TimeStamp(std::chrono::system_clock::now()) + " " + line);
+    if (logger_)
+        logger_(TimeStamp(std::chrono::system_clock::now()) + " " + line);
     return true;
 }
 
-void SimulatedRasService::SetDialDelay(std::chrono::milliseconds delay) {
+void SimulatedRasService::SetDialDelay(std::chrono::milliseconds delay)
+{
     std::lock_guard lock(mutex_);
     dialDelay_ = std::max(delay, std::chrono::milliseconds{0});
 }
 
-void SimulatedRasService::SetProgressStates(std::vector<RASCONNSTATE> states) {
+void SimulatedRasService::SetProgressStates(std::vector<RASCONNSTATE> states)
+{
     std::lock_guard lock(mutex_);
     progressStates_ = std::move(states);
 }
 
-void SimulatedRasService::SetLateReportDelay(std::optional<std::chrono::milliseconds> delay) {
+void SimulatedRasService::SetLateReportDelay(std::optional<std::chrono::milliseconds> delay)
+{
     std::lock_guard lock(mutex_);
     lateReportDelay_ = delay ? std::optional(std::max(*delay, std::chrono::milliseconds{0})) : std::nullopt;
 }
 
-void SimulatedRasService::SetReportLag(std::chrono::milliseconds lag) {
+void SimulatedRasService::SetReportLag(std::chrono::milliseconds lag)
+{
     std::lock_guard lock(mutex_);
     reportLag_ = std::max(lag, std::chrono::milliseconds{0});
 }
 
-void SimulatedRasService::SetFreshAddress(bool fresh) {
+void SimulatedRasService::SetFreshAddress(bool fresh)
+{
     std::lock_guard lock(mutex_);
     freshAddress_ = fresh;
 }
 
-void SimulatedRasService::SetDevice(std::string type, std::string name) {
+void SimulatedRasService::SetDevice(std::string type, std::string name)
+{
     std::lock_guard lock(mutex_);
     deviceType_ = std::move(type);
     deviceName_ = std::move(name);
 }
 
-void SimulatedRasService::SetLogger(Logger logger) {
+void SimulatedRasService::SetLogger(Logger logger)
+{
     std::lock_guard lock(loggerMutex_);
     logger_ = std::move(logger);
 }
@@ -128,7 +155,8 @@ void SimulatedRasService::SetLogger(Logger logger) {
 // --- The remote-access operations --------------------------------------------
 
 DWORD SimulatedRasService::EnumEntries(const char* reserved, const char* phonebook, RASENTRYNAMEA* entries,
-                                       DWORD* byteCount, DWORD* entryCount) {
+                                       DWORD* byteCount, DWORD* entryCount)
+{
     RasCallRecord r;
     r.kind = RasCallKind::EnumEntries;
     r.calledAt = Clock::now();
@@ -137,15 +165,21 @@ DWORD SimulatedRasService::EnumEntries(const char* reserved, const char* phonebo
     r.recordsNull = entries == nullptr;
     r.byteCountNull = byteCount == nullptr;
     r.countNull = entryCount == nullptr;
-    if (entries) r.recordSize = entries[0].dwSize;
-    if (byteCount) r.byteCountIn = *byteCount;
-    if (entryCount) r.countIn = *entryCount;
+    if (entries)
+        r.recordSize = entries[0].dwSize;
+    if (byteCount)
+        r.byteCountIn = *byteCount;
+    if (entryCount)
+        r.countIn = *entryCount;
 
     // A phonebook path names the one phonebook the service has.
     r.result = [&]() -> DWORD {
-        if (reserved || !byteCount || !entryCount) return ERROR_BAD_PARAMETER;
-        if (!entries && *byteCount != 0) return ERROR_BAD_PARAMETER;
-        if (entries && entries[0].dwSize != kEntryNameSize) return ERROR_INVALID_SIZE;
+        if (reserved || !byteCount || !entryCount)
+            return ERROR_BAD_PARAMETER;
+        if (!entries && *byteCount != 0)
+            return ERROR_BAD_PARAMETER;
+        if (entries && entries[0].dwSize != kEntryNameSize)
+            return ERROR_INVALID_SIZE;
         std::lock_guard lock(mutex_);
         const auto count = static_cast<DWORD>(entries_.size());
         const DWORD needed = count * kEntryNameSize;
@@ -164,33 +198,43 @@ DWORD SimulatedRasService::EnumEntries(const char* reserved, const char* phonebo
         return SUCCESS;
     }();
 
-    if (byteCount) r.byteCountOut = *byteCount;
-    if (entryCount) r.countOut = *entryCount;
+    if (byteCount)
+        r.byteCountOut = *byteCount;
+    if (entryCount)
+        r.countOut = *entryCount;
     r.returnedAt = Clock::now();
     const DWORD result = r.result;
     Record(std::move(r));
     return result;
 }
 
-DWORD SimulatedRasService::EnumConnections(RASCONNA* connections, DWORD* byteCount, DWORD* connectionCount) {
+DWORD SimulatedRasService::EnumConnections(RASCONNA* connections, DWORD* byteCount, DWORD* connectionCount)
+{
     RasCallRecord r;
     r.kind = RasCallKind::EnumConnections;
     r.calledAt = Clock::now();
     r.recordsNull = connections == nullptr;
     r.byteCountNull = byteCount == nullptr;
     r.countNull = connectionCount == nullptr;
-    if (connections) r.recordSize = connections[0].dwSize;
-    if (byteCount) r.byteCountIn = *byteCount;
-    if (connectionCount) r.countIn = *connectionCount;
+    if (connections)
+        r.recordSize = connections[0].dwSize;
+    if (byteCount)
+        r.byteCountIn = *byteCount;
+    if (connectionCount)
+        r.countIn = *connectionCount;
 
     r.result = [&]() -> DWORD {
-        if (!byteCount || !connectionCount) return ERROR_BAD_PARAMETER;
-        if (!connections && *byteCount != 0) return ERROR_BAD_PARAMETER;
-        if (connections && connections[0].dwSize != kConnSize) return ERROR_INVALID_SIZE;
+        if (!byteCount || !connectionCount)
+            return ERROR_BAD_PARAMETER;
+        if (!connections && *byteCount != 0)
+            return ERROR_BAD_PARAMETER;
+        if (connections && connections[0].dwSize != kConnSize)
+            return ERROR_INVALID_SIZE;
         std::lock_guard lock(mutex_);
         std::vector<std::pair<std::uintptr_t, const Link*>> listed;
         for (const auto& [value, link] : links_)
-            if (link.stage == LinkStage::Connected) listed.emplace_back(value, &link);
+            if (link.stage == LinkStage::Connected)
+                listed.emplace_back(value, &link);
         std::sort(listed.begin(), listed.end(),
                   [](const auto& a, const auto& b) { return a.second->listOrder < b.second->listOrder; });
         const auto count = static_cast<DWORD>(listed.size());
@@ -218,16 +262,19 @@ DWORD SimulatedRasService::EnumConnections(RASCONNA* connections, DWORD* byteCou
         return SUCCESS;
     }();
 
-    if (byteCount) r.byteCountOut = *byteCount;
-    if (connectionCount) r.countOut = *connectionCount;
+    if (byteCount)
+        r.byteCountOut = *byteCount;
+    if (connectionCount)
+        r.countOut = *connectionCount;
     r.returnedAt = Clock::now();
     const DWORD result = r.result;
     Record(std::move(r));
     return result;
 }
 
-DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIALPARAMSA* params,
-                                DWORD notifierType, RASDIALFUNC notifier, HRASCONN* handle) {
+DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIALPARAMSA* params, DWORD notifierType,
+                                RASDIALFUNC notifier, HRASCONN* handle)
+{
     RasCallRecord r;
     r.kind = RasCallKind::Dial;
     r.calledAt = Clock::now();
@@ -244,7 +291,8 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
             r.entry = std::string(FieldText(params->szEntryName, sizeof params->szEntryName));
         }
     }
-    if (handle) r.handleIn = *handle;
+    if (handle)
+        r.handleIn = *handle;
 
     {
         std::unique_lock lock(mutex_);
@@ -253,10 +301,13 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
         bool writeAfterWait = false;
 
         r.result = [&]() -> DWORD {
-            if (!params || !handle) return ERROR_BAD_PARAMETER;
-            if (params->dwSize != kDialParamsSize) return ERROR_INVALID_SIZE;
+            if (!params || !handle)
+                return ERROR_BAD_PARAMETER;
+            if (params->dwSize != kDialParamsSize)
+                return ERROR_INVALID_SIZE;
             // Only the RasDialFunc notifier is offered.
-            if (notifier && notifierType != kNotifierTypeRasDialFunc) return ERROR_BAD_PARAMETER;
+            if (notifier && notifierType != kNotifierTypeRasDialFunc)
+                return ERROR_BAD_PARAMETER;
 
             Entry* entry = FindEntry(r.entry);
             if (!entry) {
@@ -264,11 +315,13 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
                 return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
             }
             r.entry = entry->name;
-            if (FindLinkOfEntry(entry->name, LinkStage::Dialling)) return ERROR_DIAL_ALREADY_IN_PROGRESS;
+            if (FindLinkOfEntry(entry->name, LinkStage::Dialling))
+                return ERROR_DIAL_ALREADY_IN_PROGRESS;
             if (const std::uintptr_t connected = FindLinkOfEntry(entry->name, LinkStage::Connected)) {
                 // The connection is handed out again and reported connected.
                 *handle = ToHandle(connected);
-                if (notifier) reports_.emplace_back(connected, notifier, RASCS_Connected, SUCCESS, Clock::now());
+                if (notifier)
+                    reports_.emplace_back(connected, notifier, RASCS_Connected, SUCCESS, Clock::now());
                 return SUCCESS;
             }
 
@@ -287,7 +340,8 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
                 // The progress states up to the one the dial fails in.
                 std::vector<RASCONNSTATE> states;
                 for (RASCONNSTATE state : progressStates_) {
-                    if (!connects && state == last) break;
+                    if (!connects && state == last)
+                        break;
                     states.push_back(state);
                 }
                 const auto steps = static_cast<long long>(states.size()) + 1;
@@ -296,8 +350,7 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
                     reports_.emplace_back(value, notifier, states[i], SUCCESS, due);
                 }
             }
-            PendingReport outcome(value, notifier, last, connects ? SUCCESS : setup.error, start + dialDelay_,
-                                  true);
+            PendingReport outcome(value, notifier, last, connects ? SUCCESS : setup.error, start + dialDelay_, true);
             if (connects && notifier && reportLag_.count() > 0) {
                 PendingReport listing = outcome;
                 listing.listOnly = true;
@@ -313,7 +366,8 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
             writeAfterWait = notifier && setup.reportBeforeReturn;
             // The cell is written before the report thread can see the dial,
             // unless the outcome is to come first.
-            if (!writeAfterWait) *handle = dialled;
+            if (!writeAfterWait)
+                *handle = dialled;
             return SUCCESS;
         }();
         changed_.notify_all();
@@ -331,9 +385,11 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
                 const bool delivered = it != links_.end() && it->second.outcomeDelivered;
                 r.result = delivered ? awaitedError : ERROR_USER_DISCONNECTION;
             }
-            if (writeAfterWait) *handle = ToHandle(awaited);
+            if (writeAfterWait)
+                *handle = ToHandle(awaited);
         }
-        if (handle) r.handleOut = *handle;
+        if (handle)
+            r.handleOut = *handle;
     }
 
     r.returnedAt = Clock::now();
@@ -342,7 +398,8 @@ DWORD SimulatedRasService::Dial(void* extensions, const char* phonebook, RASDIAL
     return result;
 }
 
-DWORD SimulatedRasService::HangUp(HRASCONN handle) {
+DWORD SimulatedRasService::HangUp(HRASCONN handle)
+{
     RasCallRecord r;
     r.kind = RasCallKind::HangUp;
     r.calledAt = Clock::now();
@@ -358,7 +415,8 @@ DWORD SimulatedRasService::HangUp(HRASCONN handle) {
             const std::uintptr_t value = ToValue(handle);
             for (PendingReport& report : reports_) {
                 // With late reports on, the outcome still comes.
-                if (report.handle != value || !report.outcome || report.listOnly || !lateReportDelay_) continue;
+                if (report.handle != value || !report.outcome || report.listOnly || !lateReportDelay_)
+                    continue;
                 report.afterHangUp = true;
                 report.entry = r.entry;
                 report.due = Clock::now() + *lateReportDelay_;
@@ -376,43 +434,53 @@ DWORD SimulatedRasService::HangUp(HRASCONN handle) {
 
 // --- What happened -----------------------------------------------------------
 
-std::vector<RasCallRecord> SimulatedRasService::Calls() const {
+std::vector<RasCallRecord> SimulatedRasService::Calls() const
+{
     std::lock_guard lock(mutex_);
     return calls_;
 }
 
-void SimulatedRasService::ClearCalls() {
+void SimulatedRasService::ClearCalls()
+{
     std::lock_guard lock(mutex_);
     calls_.clear();
 }
 
-bool SimulatedRasService::WaitForCalls(const CallPredicate& done, std::chrono::milliseconds timeout) const {
+bool SimulatedRasService::WaitForCalls(const CallPredicate& done, std::chrono::milliseconds timeout) const
+{
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, timeout, [&] { return done(calls_); });
 }
 
-std::vector<SimConnection> SimulatedRasService::Links() const {
+std::vector<SimConnection> SimulatedRasService::Links() const
+{
     std::lock_guard lock(mutex_);
     std::vector<SimConnection> links;
-    for (const auto& [value, link] : links_) links.push_back({ToHandle(value), link.entry, link.stage, link.address});
+    for (const auto& [value, link] : links_)
+        links.push_back({ToHandle(value), link.entry, link.stage, link.address});
     return links;
 }
 
 // --- Inner working -------------------------------------------------------------
 
-SimulatedRasService::Entry* SimulatedRasService::FindEntry(const std::string& name) {
+SimulatedRasService::Entry* SimulatedRasService::FindEntry(const std::string& name)
+{
     for (Entry& entry : entries_)
-        if (text::EqualsIgnoringAsciiCase(entry.name, name)) return &entry;
+        if (text::EqualsIgnoringAsciiCase(entry.name, name))
+            return &entry;
     return nullptr;
 }
 
-std::uintptr_t SimulatedRasService::FindLinkOfEntry(const std::string& name, LinkStage stage) const {
+std::uintptr_t SimulatedRasService::FindLinkOfEntry(const std::string& name, LinkStage stage) const
+{
     for (const auto& [value, link] : links_)
-        if (link.stage == stage && text::EqualsIgnoringAsciiCase(link.entry, name)) return value;
+        if (link.stage == stage && text::EqualsIgnoringAsciiCase(link.entry, name))
+            return value;
     return 0;
 }
 
-HRASCONN SimulatedRasService::NewLink(const std::string& entry, LinkStage stage) {
+HRASCONN SimulatedRasService::NewLink(const std::string& entry, LinkStage stage)
+{
     const std::uintptr_t value = nextHandle_;
     nextHandle_ += 0x10;
     Link link;
@@ -422,26 +490,32 @@ HRASCONN SimulatedRasService::NewLink(const std::string& entry, LinkStage stage)
     return ToHandle(value);
 }
 
-void SimulatedRasService::Connect(Link& link) {
+void SimulatedRasService::Connect(Link& link)
+{
     link.stage = LinkStage::Connected;
     link.listOrder = nextListOrder_++;
     link.address = NextAddress(FindEntry(link.entry));
 }
 
-std::string SimulatedRasService::NextAddress(Entry* entry) {
-    if (!freshAddress_ && entry && !entry->keptAddress.empty()) return entry->keptAddress;
+std::string SimulatedRasService::NextAddress(Entry* entry)
+{
+    if (!freshAddress_ && entry && !entry->keptAddress.empty())
+        return entry->keptAddress;
     const std::uint32_t n = nextAddress_++;
     std::string address = "10.64." + std::to_string(n / 253 % 256) + "." + std::to_string(n % 253 + 2);
-    if (entry) entry->keptAddress = address;
+    if (entry)
+        entry->keptAddress = address;
     return address;
 }
 
-void SimulatedRasService::Record(RasCallRecord record) {
+void SimulatedRasService::Record(RasCallRecord record)
+{
     // The line is logged before the record shows: whoever waits for the
     // record finds its line written.
     {
         std::lock_guard lock(loggerMutex_);
-        if (logger_) logger_(TimeStamp(std::chrono::system_clock::now()) + " " + DescribeCall(record));
+        if (logger_)
+            logger_(TimeStamp(std::chrono::system_clock::now()) + " " + DescribeCall(record));
     }
     {
         std::lock_guard lock(mutex_);
@@ -451,15 +525,17 @@ void SimulatedRasService::Record(RasCallRecord record) {
     changed_.notify_all();
 }
 
-void SimulatedRasService::ReportLoop() {
+void SimulatedRasService::ReportLoop()
+{
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         if (reports_.empty()) {
             changed_.wait(lock);
             continue;
         }
-        const auto next = std::min_element(reports_.begin(), reports_.end(),
-                                           [](const PendingReport& a, const PendingReport& b) { return a.due < b.due; });
+        const auto next =
+            std::min_element(reports_.begin(), reports_.end(),
+                             [](const PendingReport& a, const PendingReport& b) { return a.due < b.due; });
         if (next->due > Clock::now()) {
             // A copy: the queue may grow, and move, while this waits.
             const Clock::time_point due = next->due;
@@ -480,30 +556,37 @@ void SimulatedRasService::ReportLoop() {
             r.entry = report.entry;
         } else {
             const auto it = links_.find(report.handle);
-            if (it == links_.end()) continue;
+            if (it == links_.end())
+                continue;
             Link& link = it->second;
             if (report.outcome && link.stage == LinkStage::Dialling) {
-                if (report.state == RASCS_Connected) Connect(link);
-                else link.stage = LinkStage::Ended;
+                if (report.state == RASCS_Connected)
+                    Connect(link);
+                else
+                    link.stage = LinkStage::Ended;
             }
             changed_.notify_all();  // the enumeration may list it now
-            if (report.listOnly) continue;
+            if (report.listOnly)
+                continue;
             r.entry = link.entry;
-            if (report.state == RASCS_Connected) r.address = link.address;
+            if (report.state == RASCS_Connected)
+                r.address = link.address;
         }
 
         // The notifier runs without the lock: it may call back into the
         // service (a hang-up on the end of a dial, an enumeration).
         lock.unlock();
         r.calledAt = Clock::now();
-        if (report.notifier) report.notifier(WM_RASDIALEVENT, report.state, report.error);
+        if (report.notifier)
+            report.notifier(WM_RASDIALEVENT, report.state, report.error);
         r.returnedAt = Clock::now();
         Record(std::move(r));
         lock.lock();
 
         if (report.outcome) {
             const auto delivered = links_.find(report.handle);
-            if (delivered != links_.end()) delivered->second.outcomeDelivered = true;
+            if (delivered != links_.end())
+                delivered->second.outcomeDelivered = true;
             changed_.notify_all();
         }
     }

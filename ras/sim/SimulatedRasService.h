@@ -64,7 +64,8 @@ inline constexpr RASCONNSTATE RASCS_Authenticate = 5;
 inline constexpr RASCONNSTATE RASCS_Authenticated = 14;
 
 // A plausible run of intermediate states, for SetProgressStates.
-inline std::vector<RASCONNSTATE> DefaultProgressStates() {
+inline std::vector<RASCONNSTATE> DefaultProgressStates()
+{
     return {RASCS_OpenPort, RASCS_ConnectDevice, RASCS_Authenticate, RASCS_Authenticated};
 }
 
@@ -91,9 +92,7 @@ struct EntrySetup {
 
     static EntrySetup Connects() { return {}; }
     static EntrySetup FailsLater(DWORD code) { return {DialOutcome::FailLater, code, false}; }
-    static EntrySetup FailsAt(RASCONNSTATE state, DWORD code) {
-        return {DialOutcome::FailLater, code, false, state};
-    }
+    static EntrySetup FailsAt(RASCONNSTATE state, DWORD code) { return {DialOutcome::FailLater, code, false, state}; }
     static EntrySetup FailsAtCall(DWORD code) { return {DialOutcome::FailAtCall, code, false}; }
 };
 
@@ -187,27 +186,34 @@ private:
         std::string entry;
         LinkStage stage = LinkStage::Dialling;
         std::string address;
-        std::uint64_t listOrder = 0;      // order of connecting, for the enumeration
-        bool outcomeDelivered = false;   // the outcome report has been delivered
+        std::uint64_t listOrder = 0;    // order of connecting, for the enumeration
+        bool outcomeDelivered = false;  // the outcome report has been delivered
     };
 
     struct PendingReport {
         PendingReport(std::uintptr_t handle, RASDIALFUNC notifier, RASCONNSTATE state, DWORD error,
                       Clock::time_point due, bool outcome = false)
-            : handle(handle), notifier(notifier), state(state), error(error), due(due), outcome(outcome) {}
+            : handle(handle),
+              notifier(notifier),
+              state(state),
+              error(error),
+              due(due),
+              outcome(outcome)
+        {
+        }
 
         std::uintptr_t handle = 0;
         RASDIALFUNC notifier = nullptr;  // null: a synchronous dial, nothing to call
         RASCONNSTATE state = 0;
         DWORD error = SUCCESS;
         Clock::time_point due{};
-        bool outcome = false;  // the last report of the dial: settles its stage
-        bool listOnly = false;  // no report: the connection is listed from now on
+        bool outcome = false;      // the last report of the dial: settles its stage
+        bool listOnly = false;     // no report: the connection is listed from now on
         bool afterHangUp = false;  // delivered although the dial was hung up
         std::string entry;
     };
 
-    Entry* FindEntry(const std::string& name);              // letters a-z match A-Z
+    Entry* FindEntry(const std::string& name);                                       // letters a-z match A-Z
     std::uintptr_t FindLinkOfEntry(const std::string& name, LinkStage stage) const;  // 0: none
     HRASCONN NewLink(const std::string& entry, LinkStage stage);
     void Connect(Link& link);

@@ -18,7 +18,8 @@
 
 namespace {
 
-std::unique_ptr<ras::sim::SimulatedRasService> MakeService() {
+std::unique_ptr<ras::sim::SimulatedRasService> MakeService()
+{
     using namespace ras::sim;
     // The report thread runs this module's code to the end of the process:
     // no FreeLibrary may unload it under the thread.
@@ -31,8 +32,10 @@ std::unique_ptr<ras::sim::SimulatedRasService> MakeService() {
         return service;
     }
     const SimConfig config = ParseSimConfig(*text);
-    for (const std::string& problem : config.problems) PrintOnStandardError("rassim.ini " + problem + " (skipped)");
-    if (config.log.value_or(true)) service->SetLogger(PrintOnStandardError);
+    for (const std::string& problem : config.problems)
+        PrintOnStandardError("rassim.ini " + problem + " (skipped)");
+    if (config.log.value_or(true))
+        service->SetLogger(PrintOnStandardError);
     try {
         ApplySimConfig(config, *service);
     } catch (const std::exception& failure) {
@@ -42,7 +45,8 @@ std::unique_ptr<ras::sim::SimulatedRasService> MakeService() {
     return service;
 }
 
-ras::sim::SimulatedRasService& Service() {
+ras::sim::SimulatedRasService& Service()
+{
     // Made on the first call and deliberately never destroyed: destroying it
     // joins the report thread, which at unload would happen under the
     // loader lock and hang the process. The end of the process reclaims it.
@@ -55,21 +59,27 @@ ras::sim::SimulatedRasService& Service() {
 extern "C" {
 
 ras::DWORD RASAPI_CALL RasEnumEntriesA(const char* reserved, const char* phonebook, ras::RASENTRYNAMEA* entries,
-                                       ras::DWORD* byteCount, ras::DWORD* entryCount) {
+                                       ras::DWORD* byteCount, ras::DWORD* entryCount)
+{
     return Service().EnumEntries(reserved, phonebook, entries, byteCount, entryCount);
 }
 
 ras::DWORD RASAPI_CALL RasEnumConnectionsA(ras::RASCONNA* connections, ras::DWORD* byteCount,
-                                           ras::DWORD* connectionCount) {
+                                           ras::DWORD* connectionCount)
+{
     return Service().EnumConnections(connections, byteCount, connectionCount);
 }
 
 ras::DWORD RASAPI_CALL RasDialA(void* extensions, const char* phonebook, ras::RASDIALPARAMSA* params,
-                                ras::DWORD notifierType, void* notifier, ras::HRASCONN* handle) {
+                                ras::DWORD notifierType, void* notifier, ras::HRASCONN* handle)
+{
     return Service().Dial(extensions, phonebook, params, notifierType, reinterpret_cast<ras::RASDIALFUNC>(notifier),
                           handle);
 }
 
-ras::DWORD RASAPI_CALL RasHangUpA(ras::HRASCONN handle) { return Service().HangUp(handle); }
+ras::DWORD RASAPI_CALL RasHangUpA(ras::HRASCONN handle)
+{
+    return Service().HangUp(handle);
+}
 
 }  // extern "C"

@@ -7,8 +7,8 @@ namespace ras {
 
 class RasApi32Service final : public RasService {
 public:
-    DWORD EnumEntries(const char* reserved, const char* phonebook, RASENTRYNAMEA* entries,
-                      DWORD* byteCount, DWORD* entryCount) override;
+    DWORD EnumEntries(const char* reserved, const char* phonebook, RASENTRYNAMEA* entries, DWORD* byteCount,
+                      DWORD* entryCount) override;
     DWORD EnumConnections(RASCONNA* connections, DWORD* byteCount, DWORD* connectionCount) override;
     DWORD Dial(void* extensions, const char* phonebook, RASDIALPARAMSA* params, DWORD notifierType,
                RASDIALFUNC notifier, HRASCONN* handle) override;

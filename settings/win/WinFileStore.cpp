@@ -32,8 +32,8 @@ std::optional<std::wstring> WidePath(const std::string& path)
     if (path.empty() || path.size() > 4 * MAX_PATH) {
         return std::nullopt;
     }
-    const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(),
-                                             static_cast<int>(path.size()), nullptr, 0);
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), nullptr, 0);
     if (length <= 0 || length >= MAX_PATH) {
         return std::nullopt;
     }
@@ -45,8 +45,8 @@ std::optional<std::wstring> WidePath(const std::string& path)
 
 std::string Utf8Path(const std::wstring& path)
 {
-    const int length = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, path.data(),
-                                             static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+    const int length = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
+                                             nullptr, 0, nullptr, nullptr);
     if (length <= 0) {
         throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "WideCharToMultiByte");
     }
@@ -90,19 +90,21 @@ bool IsDecimalDigit(wchar_t c)
 bool IsTemporaryNameOf(const std::wstring& name, const std::wstring& targetName, bool& isBackup)
 {
     const std::size_t prefix = targetName.size() + 1;
-    if (name.size() <= prefix || name[targetName.size()] != L'.'
-        || ::CompareStringOrdinal(name.data(), static_cast<int>(targetName.size()), targetName.data(),
-                                  static_cast<int>(targetName.size()), TRUE) != CSTR_EQUAL) {
+    if (name.size() <= prefix || name[targetName.size()] != L'.' ||
+        ::CompareStringOrdinal(name.data(), static_cast<int>(targetName.size()), targetName.data(),
+                               static_cast<int>(targetName.size()), TRUE) != CSTR_EQUAL) {
         return false;
     }
     std::size_t at = prefix;
     const std::size_t processStart = at;
-    while (at < name.size() && IsHexDigit(name[at])) ++at;
+    while (at < name.size() && IsHexDigit(name[at]))
+        ++at;
     if (at == processStart || at - processStart > 8 || at >= name.size() || name[at] != L'-') {
         return false;
     }
     const std::size_t attemptStart = ++at;
-    while (at < name.size() && IsDecimalDigit(name[at])) ++at;
+    while (at < name.size() && IsDecimalDigit(name[at]))
+        ++at;
     if (at == attemptStart || at - attemptStart > 2) {
         return false;
     }
@@ -254,10 +256,10 @@ std::vector<Leftover> LeftoversOf(const std::wstring& target)
     }
     do {
         bool isBackup = false;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0
-            && IsTemporaryNameOf(found.cFileName, targetName, isBackup)) {
-            const ULONGLONG written = (ULONGLONG{found.ftLastWriteTime.dwHighDateTime} << 32)
-                                      | found.ftLastWriteTime.dwLowDateTime;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            IsTemporaryNameOf(found.cFileName, targetName, isBackup)) {
+            const ULONGLONG written =
+                (ULONGLONG{found.ftLastWriteTime.dwHighDateTime} << 32) | found.ftLastWriteTime.dwLowDateTime;
             leftovers.push_back(Leftover{folder + found.cFileName, isBackup, written});
         }
     } while (::FindNextFileW(search.Get(), &found));
@@ -346,22 +348,20 @@ bool WinFileStore::ReplaceAll(const std::string& path, const std::string& bytes)
     // A read-only file is the user's way of keeping the settings as they
     // are. A move replaces it on some systems; writing it would not.
     const DWORD attributes = ::GetFileAttributesW(target->c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES
-        && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         return false;
     }
 
     // The fresh file starts with the old one's attributes. ReplaceFileW
     // carries them over as well on Windows; wine's does not.
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
-                            | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD fresh = attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0 ? attributes & kKept
-                                                                                           : FILE_ATTRIBUTE_NORMAL;
+    constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD fresh =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0 ? attributes & kKept : FILE_ATTRIBUTE_NORMAL;
     TemporaryFile temporary(*target, fresh);
-    return temporary.Valid()
-        && WriteWhole(temporary.Handle(), bytes)
-        && ::FlushFileBuffers(temporary.Handle())
-        && temporary.PutInPlace(*target);
+    return temporary.Valid() && WriteWhole(temporary.Handle(), bytes) && ::FlushFileBuffers(temporary.Handle()) &&
+           temporary.PutInPlace(*target);
 }
 
 }  // namespace settings

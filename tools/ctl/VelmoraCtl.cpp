@@ -172,8 +172,7 @@ int ChooseTrayMenuItem(HWND window, WPARAM accessKey)
     if (!Post(menu, WM_KEYDOWN, accessKey, scan | 1) ||
         !Post(menu, WM_KEYUP, accessKey, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31)))
         return Fail(kNoAnswer, "cannot post to the tray menu");
-    return WaitFor([&] { return OpenMenuOf(window) == nullptr; }) ? kOk
-                                                                   : Fail(kTimedOut, "the tray menu stayed open");
+    return WaitFor([&] { return OpenMenuOf(window) == nullptr; }) ? kOk : Fail(kTimedOut, "the tray menu stayed open");
 }
 
 int PrintState(HWND window)
@@ -267,17 +266,17 @@ int Run(const std::vector<std::wstring>& args)
         return kOk;
     if (command == L"wait-shown")
         return WaitFor([&] { return IsWindowVisible(window) != FALSE; }) ? kOk
-                                                                           : Fail(kTimedOut, "the window stayed hidden");
+                                                                         : Fail(kTimedOut, "the window stayed hidden");
     if (command == L"wait-hidden")
         return WaitFor([&] { return IsWindowVisible(window) == FALSE; }) ? kOk
-                                                                           : Fail(kTimedOut, "the window stayed shown");
+                                                                         : Fail(kTimedOut, "the window stayed shown");
     if (command == L"exit")
         return ChooseTrayMenuItem(window, kExitItemKey);
     if (command == L"show-item")
         return ChooseTrayMenuItem(window, kShowItemKey);
     if (command == L"show")
         return Post(window, ui::kTrayMessage, ui::kTrayIconId, ui::kTrayDoubleClick) ? kOk
-                                                                                    : Fail(kNoAnswer, "cannot post");
+                                                                                     : Fail(kNoAnswer, "cannot post");
     if (command == L"tray-other-id")
         return Post(window, ui::kTrayMessage, ui::kTrayIconId + 1, ui::kTrayDoubleClick)
                    ? kOk

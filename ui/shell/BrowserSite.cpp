@@ -43,7 +43,10 @@ STDMETHODIMP_(ULONG) BrowserSite::Release()
 }
 
 // IOleClientSite: the page is never saved and the site has no container.
-STDMETHODIMP BrowserSite::SaveObject() { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::SaveObject()
+{
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP BrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker)
 {
@@ -61,9 +64,18 @@ STDMETHODIMP BrowserSite::GetContainer(IOleContainer** container)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP BrowserSite::ShowObject() { return S_OK; }
-STDMETHODIMP BrowserSite::OnShowWindow(BOOL) { return S_OK; }
-STDMETHODIMP BrowserSite::RequestNewObjectLayout() { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::ShowObject()
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::OnShowWindow(BOOL)
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::RequestNewObjectLayout()
+{
+    return E_NOTIMPL;
+}
 
 // IOleWindow
 STDMETHODIMP BrowserSite::GetWindow(HWND* window)
@@ -75,15 +87,27 @@ STDMETHODIMP BrowserSite::GetWindow(HWND* window)
     return S_OK;
 }
 
-STDMETHODIMP BrowserSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::ContextSensitiveHelp(BOOL)
+{
+    return E_NOTIMPL;
+}
 
 // IOleInPlaceSite: the control is always welcome to activate in place.
-STDMETHODIMP BrowserSite::CanInPlaceActivate() { return S_OK; }
-STDMETHODIMP BrowserSite::OnInPlaceActivate() { return S_OK; }
-STDMETHODIMP BrowserSite::OnUIActivate() { return S_OK; }
+STDMETHODIMP BrowserSite::CanInPlaceActivate()
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::OnInPlaceActivate()
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::OnUIActivate()
+{
+    return S_OK;
+}
 
-STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                            LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo)
+STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                           LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo)
 {
     if (!frame || !document || !position || !clip || !frameInfo) {
         return E_POINTER;
@@ -100,11 +124,26 @@ STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlace
     return S_OK;
 }
 
-STDMETHODIMP BrowserSite::Scroll(SIZE) { return E_NOTIMPL; }
-STDMETHODIMP BrowserSite::OnUIDeactivate(BOOL) { return S_OK; }
-STDMETHODIMP BrowserSite::OnInPlaceDeactivate() { return S_OK; }
-STDMETHODIMP BrowserSite::DiscardUndoState() { return E_NOTIMPL; }
-STDMETHODIMP BrowserSite::DeactivateAndUndo() { return E_NOTIMPL; }
+STDMETHODIMP BrowserSite::Scroll(SIZE)
+{
+    return E_NOTIMPL;
+}
+STDMETHODIMP BrowserSite::OnUIDeactivate(BOOL)
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::OnInPlaceDeactivate()
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::DiscardUndoState()
+{
+    return E_NOTIMPL;
+}
+STDMETHODIMP BrowserSite::DeactivateAndUndo()
+{
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP BrowserSite::OnPosRectChange(LPCRECT position)
 {
@@ -116,9 +155,18 @@ STDMETHODIMP BrowserSite::OnPosRectChange(LPCRECT position)
 
 // IOleInPlaceUIWindow / IOleInPlaceFrame: no toolbars, menus or status bar
 // are shared with the control.
-STDMETHODIMP BrowserSite::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
-STDMETHODIMP BrowserSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
-STDMETHODIMP BrowserSite::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
+STDMETHODIMP BrowserSite::GetBorder(LPRECT)
+{
+    return INPLACE_E_NOTOOLSPACE;
+}
+STDMETHODIMP BrowserSite::RequestBorderSpace(LPCBORDERWIDTHS)
+{
+    return INPLACE_E_NOTOOLSPACE;
+}
+STDMETHODIMP BrowserSite::SetBorderSpace(LPCBORDERWIDTHS)
+{
+    return S_OK;
+}
 
 // The control names its active object when it becomes UI-active and takes it
 // back (null) when it stops being so.
@@ -128,11 +176,29 @@ STDMETHODIMP BrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOL
     return S_OK;
 }
 
-STDMETHODIMP BrowserSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return S_OK; }
-STDMETHODIMP BrowserSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
-STDMETHODIMP BrowserSite::RemoveMenus(HMENU) { return S_OK; }
-STDMETHODIMP BrowserSite::SetStatusText(LPCOLESTR) { return S_OK; }
-STDMETHODIMP BrowserSite::EnableModeless(BOOL) { return S_OK; }
-STDMETHODIMP BrowserSite::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+STDMETHODIMP BrowserSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS)
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::SetMenu(HMENU, HOLEMENU, HWND)
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::RemoveMenus(HMENU)
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::SetStatusText(LPCOLESTR)
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::EnableModeless(BOOL)
+{
+    return S_OK;
+}
+STDMETHODIMP BrowserSite::TranslateAccelerator(LPMSG, WORD)
+{
+    return S_FALSE;
+}
 
 }  // namespace ui

@@ -27,8 +27,7 @@ VARIANT MissingArgument()
 
 class Bstr {
 public:
-    explicit Bstr(const std::wstring& text)
-        : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
+    explicit Bstr(const std::wstring& text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
     {
         if (!value_) {
             throw ShellFailure(ComFailureMessage(L"SysAllocStringLen", E_OUTOFMEMORY));
@@ -49,16 +48,15 @@ std::wstring ComFailureMessage(const wchar_t* what, HRESULT result)
 {
     std::wstring text = what;
     wchar_t* system = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(result), 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(result), 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
     std::wstring description(system ? system : L"", length);
     if (system) {
         LocalFree(system);
     }
-    while (!description.empty() &&
-           (description.back() == L'\r' || description.back() == L'\n' || description.back() == L' ' ||
-            description.back() == L'.')) {
+    while (!description.empty() && (description.back() == L'\r' || description.back() == L'\n' ||
+                                    description.back() == L' ' || description.back() == L'.')) {
         description.pop_back();
     }
     if (!description.empty()) {
@@ -71,8 +69,7 @@ std::wstring ComFailureMessage(const wchar_t* what, HRESULT result)
 
 TWebBrowser::TWebBrowser(HWND parent, const RECT& bounds) : site_(BrowserSite::Create(parent, bounds))
 {
-    ThrowIfFailed(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                   object_.PutVoid()),
+    ThrowIfFailed(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object_.PutVoid()),
                   L"Cannot create the WebBrowser control");
     ThrowIfFailed(object_->SetClientSite(site_.Get()), L"Cannot attach the WebBrowser control");
     OleSetContainedObject(object_.Get(), TRUE);

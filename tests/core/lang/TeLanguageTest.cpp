@@ -36,7 +36,8 @@ TEST(TeLanguageTest, EachKeyFindsItsOwnText)
 {
     // Added out of order, so the binary search needs the sorted keys.
     const std::vector<std::pair<std::string, std::string>> entries{
-        {"Sec", "s"}, {"min", "m"}, {"Hour", "h"}, {"a", "A"}, {"zz", "Z"}, {"\xc3\xa9t\xc3\xa9", "summer"}, {"B", "b"}};
+        {"Sec", "s"}, {"min", "m"}, {"Hour", "h"}, {"a", "A"}, {"zz", "Z"}, {"\xc3\xa9t\xc3\xa9", "summer"},
+        {"B", "b"}};
     TeLanguage table;
     for (const auto& [key, text] : entries) {
         table.Add(key, text);

@@ -11,7 +11,10 @@
 
 namespace ras::testing {
 
-inline HRASCONN FakeHandle(std::uintptr_t n) { return reinterpret_cast<HRASCONN>(n); }
+inline HRASCONN FakeHandle(std::uintptr_t n)
+{
+    return reinterpret_cast<HRASCONN>(n);
+}
 
 struct ActiveConnectionRecord {
     std::string entry;
@@ -44,10 +47,11 @@ public:
     std::vector<DWORD> enumConnectionByteCounts;
     std::vector<DWORD> enumEntryByteCounts;
 
-    DWORD EnumEntries(const char*, const char*, RASENTRYNAMEA* entries, DWORD* byteCount,
-                      DWORD* entryCount) override {
+    DWORD EnumEntries(const char*, const char*, RASENTRYNAMEA* entries, DWORD* byteCount, DWORD* entryCount) override
+    {
         enumEntryByteCounts.push_back(*byteCount);
-        if (entries[0].dwSize != sizeof(RASENTRYNAMEA)) return ERROR_INVALID_SIZE;
+        if (entries[0].dwSize != sizeof(RASENTRYNAMEA))
+            return ERROR_INVALID_SIZE;
         const DWORD needed = static_cast<DWORD>(phonebook.size() * sizeof(RASENTRYNAMEA));
         if (*byteCount < needed) {
             *byteCount = needed;
@@ -63,10 +67,13 @@ public:
         return SUCCESS;
     }
 
-    DWORD EnumConnections(RASCONNA* table, DWORD* byteCount, DWORD* count) override {
+    DWORD EnumConnections(RASCONNA* table, DWORD* byteCount, DWORD* count) override
+    {
         enumConnectionByteCounts.push_back(*byteCount);
-        if (enumConnectionsFailure != SUCCESS) return enumConnectionsFailure;
-        if (table[0].dwSize != sizeof(RASCONNA)) return ERROR_INVALID_SIZE;
+        if (enumConnectionsFailure != SUCCESS)
+            return enumConnectionsFailure;
+        if (table[0].dwSize != sizeof(RASCONNA))
+            return ERROR_INVALID_SIZE;
         const DWORD needed = static_cast<DWORD>(connections.size() * sizeof(RASCONNA));
         if (*byteCount < needed) {
             *byteCount = needed;
@@ -84,21 +91,25 @@ public:
     }
 
     DWORD Dial(void* extensions, const char* phonebookPath, RASDIALPARAMSA* params, DWORD notifierType,
-               RASDIALFUNC notifier, HRASCONN* handle) override {
+               RASDIALFUNC notifier, HRASCONN* handle) override
+    {
         dials.push_back({extensions == nullptr, phonebookPath == nullptr, *params, notifierType, notifier, *handle});
         *handle = nextDialHandle;
-        if (duringDial) duringDial();
+        if (duringDial)
+            duringDial();
         return dialResult;
     }
 
     // Calls the notifier the program handed to dial number `index` (the
     // last one by default), as the service's thread would.
-    void Report(RASCONNSTATE state, DWORD error = SUCCESS, std::size_t index = static_cast<std::size_t>(-1)) const {
+    void Report(RASCONNSTATE state, DWORD error = SUCCESS, std::size_t index = static_cast<std::size_t>(-1)) const
+    {
         const DialCall& dial = index < dials.size() ? dials[index] : dials.back();
         dial.notifier(WM_RASDIALEVENT, state, error);
     }
 
-    DWORD HangUp(HRASCONN handle) override {
+    DWORD HangUp(HRASCONN handle) override
+    {
         hangUps.push_back(handle);
         std::erase_if(connections, [handle](const ActiveConnectionRecord& c) { return c.handle == handle; });
         return SUCCESS;

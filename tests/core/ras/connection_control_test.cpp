@@ -22,7 +22,8 @@ public:
 
     // A report through the notifier of dial number `dial` (the last one by
     // default), delivered on this thread.
-    void Report(RASCONNSTATE state, DWORD error = SUCCESS, std::size_t dial = static_cast<std::size_t>(-1)) {
+    void Report(RASCONNSTATE state, DWORD error = SUCCESS, std::size_t dial = static_cast<std::size_t>(-1))
+    {
         service.Report(state, error, dial);
         control.DeliverReports();
     }
@@ -40,7 +41,8 @@ struct NameCase {
 
 class EntryNameMatch : public ConnectionControlTest, public ::testing::WithParamInterface<NameCase> {};
 
-TEST_P(EntryNameMatch, ComparesAsciiLettersWithoutCaseAndEveryOtherByteExactly) {
+TEST_P(EntryNameMatch, ComparesAsciiLettersWithoutCaseAndEveryOtherByteExactly)
+{
     const NameCase& c = GetParam();
     service.connections = {{"Other", FakeHandle(1)}, {c.listed, FakeHandle(7)}};
     EXPECT_EQ(control.FindConnection(c.entry), c.found ? FakeHandle(7) : nullptr);
@@ -49,21 +51,23 @@ TEST_P(EntryNameMatch, ComparesAsciiLettersWithoutCaseAndEveryOtherByteExactly) 
 INSTANTIATE_TEST_SUITE_P(
     Names, EntryNameMatch,
     ::testing::Values(NameCase{"ADSL", "ADSL", true}, NameCase{"adsl", "AdSl", true},
-                      NameCase{"caf\xE9", "CAF\xC9", false},            // accented letters are not folded
+                      NameCase{"caf\xE9", "CAF\xC9", false},                   // accented letters are not folded
                       NameCase{"\xBF\xED\xB4\xF8", "\xBF\xED\xB4\xF8", true},  // GBK bytes compare as they are
-                      NameCase{"\xBF\xED\xB4\xF8", "\xBF\xCD\xB4\xF8", false},
-                      NameCase{"ADSL", "ADSL2", false}, NameCase{"ADSL2", "ADSL", false},
-                      NameCase{"[x]", "[X]", true}, NameCase{"@", "`", false}));
+                      NameCase{"\xBF\xED\xB4\xF8", "\xBF\xCD\xB4\xF8", false}, NameCase{"ADSL", "ADSL2", false},
+                      NameCase{"ADSL2", "ADSL", false}, NameCase{"[x]", "[X]", true}, NameCase{"@", "`", false}));
 
-TEST_F(ConnectionControlTest, NoConnectionFindsNothingAndClearsTheHeldHandle) {
+TEST_F(ConnectionControlTest, NoConnectionFindsNothingAndClearsTheHeldHandle)
+{
     control.ActiveConnection = FakeHandle(5);
     EXPECT_FALSE(control.IsEntryConnected("ADSL"));
     EXPECT_EQ(control.ActiveConnection, nullptr);
     EXPECT_EQ(control.ConnectionCount, 0u);
 }
 
-TEST_F(ConnectionControlTest, EnumeratesWithTheOldRecordSizeAndElevenRecords) {
-    for (int i = 0; i < 11; ++i) service.connections.push_back({"E" + std::to_string(i), FakeHandle(100 + i)});
+TEST_F(ConnectionControlTest, EnumeratesWithTheOldRecordSizeAndElevenRecords)
+{
+    for (int i = 0; i < 11; ++i)
+        service.connections.push_back({"E" + std::to_string(i), FakeHandle(100 + i)});
     EXPECT_TRUE(control.IsEntryConnected("e10"));
     EXPECT_EQ(control.ActiveConnection, FakeHandle(110));
     ASSERT_EQ(service.enumConnectionByteCounts.size(), 1u);
@@ -71,29 +75,34 @@ TEST_F(ConnectionControlTest, EnumeratesWithTheOldRecordSizeAndElevenRecords) {
     EXPECT_EQ(control.ConnectionCount, 11u);
 }
 
-TEST_F(ConnectionControlTest, MoreThanElevenConnectionsAreEnumeratedAgainWithALargerTable) {
-    for (int i = 0; i < 30; ++i) service.connections.push_back({"E" + std::to_string(i), FakeHandle(100 + i)});
+TEST_F(ConnectionControlTest, MoreThanElevenConnectionsAreEnumeratedAgainWithALargerTable)
+{
+    for (int i = 0; i < 30; ++i)
+        service.connections.push_back({"E" + std::to_string(i), FakeHandle(100 + i)});
     EXPECT_EQ(control.FindConnection("E29"), FakeHandle(129));
     ASSERT_EQ(service.enumConnectionByteCounts.size(), 2u);
     EXPECT_EQ(service.enumConnectionByteCounts[1], 30 * sizeof(RASCONNA));
     EXPECT_EQ(control.ConnectionCount, 30u);
 }
 
-TEST_F(ConnectionControlTest, AFailedEnumerationCountsAsNoConnection) {
+TEST_F(ConnectionControlTest, AFailedEnumerationCountsAsNoConnection)
+{
     service.connections = {{"ADSL", FakeHandle(1)}};
     service.enumConnectionsFailure = 5;
     EXPECT_FALSE(control.IsEntryConnected("ADSL"));
     EXPECT_EQ(control.ConnectionCount, 0u);
 }
 
-TEST_F(ConnectionControlTest, DialingAConnectedEntryMakesNoDialAndHoldsItsHandle) {
+TEST_F(ConnectionControlTest, DialingAConnectedEntryMakesNoDialAndHoldsItsHandle)
+{
     service.connections = {{"ADSL", FakeHandle(9)}};
     control.DialEntry("adsl", "user", "pass");
     EXPECT_TRUE(service.dials.empty());
     EXPECT_EQ(control.ActiveConnection, FakeHandle(9));
 }
 
-TEST_F(ConnectionControlTest, DialPassesTheParametersByteForByte) {
+TEST_F(ConnectionControlTest, DialPassesTheParametersByteForByte)
+{
     const std::string entry = "\xBF\xED\xB4\xF8,ADSL";
     control.DialEntry(entry, "acct@isp", "p=ss word");
     ASSERT_EQ(service.dials.size(), 1u);
@@ -124,7 +133,8 @@ struct LengthCase {
 
 class CredentialLength : public ConnectionControlTest, public ::testing::WithParamInterface<LengthCase> {};
 
-TEST_P(CredentialLength, TextsLongerThanTheirFieldsMakeNoDial) {
+TEST_P(CredentialLength, TextsLongerThanTheirFieldsMakeNoDial)
+{
     const LengthCase& c = GetParam();
     control.DialEntry("ADSL", std::string(c.account, 'u'), std::string(c.password, 'p'));
     ASSERT_EQ(service.dials.size(), c.dials ? 1u : 0u);
@@ -138,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(Lengths, CredentialLength,
                          ::testing::Values(LengthCase{256, 256, true}, LengthCase{257, 1, false},
                                            LengthCase{1, 257, false}, LengthCase{0, 0, true}));
 
-TEST_F(ConnectionControlTest, HangUpActiveHangsUpOnceAndClears) {
+TEST_F(ConnectionControlTest, HangUpActiveHangsUpOnceAndClears)
+{
     control.HangUpActive();
     EXPECT_TRUE(service.hangUps.empty());
     control.ActiveConnection = FakeHandle(3);
@@ -148,7 +159,8 @@ TEST_F(ConnectionControlTest, HangUpActiveHangsUpOnceAndClears) {
     EXPECT_EQ(control.ActiveConnection, nullptr);
 }
 
-TEST_F(ConnectionControlTest, ConnectedReportClearsTheOwedRedialAndEndsTheDial) {
+TEST_F(ConnectionControlTest, ConnectedReportClearsTheOwedRedialAndEndsTheDial)
+{
     control.RedialPending = true;
     control.DialEntry("ADSL", "u", "p");
     Report(RASCS_Connected);
@@ -158,7 +170,8 @@ TEST_F(ConnectionControlTest, ConnectedReportClearsTheOwedRedialAndEndsTheDial) 
     EXPECT_TRUE(service.hangUps.empty());
 }
 
-TEST_F(ConnectionControlTest, AReportWithoutADialInProgressTouchesNothing) {
+TEST_F(ConnectionControlTest, AReportWithoutADialInProgressTouchesNothing)
+{
     control.RedialPending = true;
     control.ActiveConnection = FakeHandle(4);
     for (RASCONNSTATE state : {RASCS_Connected, RASCS_Disconnected, 5, 0})
@@ -168,7 +181,8 @@ TEST_F(ConnectionControlTest, AReportWithoutADialInProgressTouchesNothing) {
     EXPECT_EQ(control.ActiveConnection, FakeHandle(4));
 }
 
-TEST_F(ConnectionControlTest, EachDialHasANotifierOfItsOwn) {
+TEST_F(ConnectionControlTest, EachDialHasANotifierOfItsOwn)
+{
     control.DialEntry("ADSL", "u", "p");
     control.ActiveConnection = service.nextDialHandle;
     control.HangUpActive();  // over without its outcome: its notifier may still be called
@@ -186,11 +200,15 @@ struct OverCase {
     std::function<void(ConnectionControlTest&)> end;
 };
 
-void PrintTo(const OverCase& c, std::ostream* os) { *os << c.how; }
+void PrintTo(const OverCase& c, std::ostream* os)
+{
+    *os << c.how;
+}
 
 class ADialThatIsOver : public ConnectionControlTest, public ::testing::WithParamInterface<OverCase> {};
 
-TEST_P(ADialThatIsOver, IgnoresWhatItsNotifierStillBrings) {
+TEST_P(ADialThatIsOver, IgnoresWhatItsNotifierStillBrings)
+{
     control.RedialPending = true;
     control.DialEntry("ADSL", "u", "p");
     GetParam().end(*this);
@@ -231,20 +249,24 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<OverCase>& info) {
         std::string name;
         for (const char* c = info.param.how; *c; ++c)
-            if (std::isalpha(static_cast<unsigned char>(*c))) name += *c;
+            if (std::isalpha(static_cast<unsigned char>(*c)))
+                name += *c;
         return name;
     });
 
-TEST_F(ConnectionControlTest, IntermediateStatesOfOurDialChangeNothing) {
+TEST_F(ConnectionControlTest, IntermediateStatesOfOurDialChangeNothing)
+{
     control.RedialPending = true;
     control.DialEntry("ADSL", "u", "p");
-    for (RASCONNSTATE state : {0, 1, 5, 14, 0x1000}) Report(state);
+    for (RASCONNSTATE state : {0, 1, 5, 14, 0x1000})
+        Report(state);
     EXPECT_TRUE(control.DialInProgress());
     EXPECT_TRUE(control.RedialPending);
     EXPECT_TRUE(service.hangUps.empty());
 }
 
-TEST_F(ConnectionControlTest, NoSecondDialWhileTheFirstHasNotReported) {
+TEST_F(ConnectionControlTest, NoSecondDialWhileTheFirstHasNotReported)
+{
     control.RedialPending = true;
     control.DialEntry("ADSL", "u", "p");
     // The next tick looks the entry up: an unfinished dial is not listed.
@@ -263,7 +285,8 @@ TEST_F(ConnectionControlTest, NoSecondDialWhileTheFirstHasNotReported) {
     EXPECT_EQ(service.dials.size(), 2u);
 }
 
-TEST_F(ConnectionControlTest, TheEndOfADialNeverHangsUpAnotherConnection) {
+TEST_F(ConnectionControlTest, TheEndOfADialNeverHangsUpAnotherConnection)
+{
     control.DialEntry("ADSL", "u", "p");
     control.ActiveConnection = FakeHandle(77);  // found for another lookup meanwhile
     Report(RASCS_Disconnected, ERROR_NO_ANSWER);
@@ -271,7 +294,8 @@ TEST_F(ConnectionControlTest, TheEndOfADialNeverHangsUpAnotherConnection) {
     EXPECT_EQ(control.ActiveConnection, FakeHandle(77));
 }
 
-TEST_F(ConnectionControlTest, AnErrorInAnyStateEndsTheDial) {
+TEST_F(ConnectionControlTest, AnErrorInAnyStateEndsTheDial)
+{
     control.DialEntry("ADSL", "u", "p");
     Report(5, ERROR_AUTHENTICATION_FAILURE);
     EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{service.nextDialHandle});
@@ -279,7 +303,8 @@ TEST_F(ConnectionControlTest, AnErrorInAnyStateEndsTheDial) {
     EXPECT_EQ(control.ActiveConnection, nullptr);
 }
 
-TEST_F(ConnectionControlTest, AnEndReportedBeforeRasDialReturnsHangsUpThatDialsHandle) {
+TEST_F(ConnectionControlTest, AnEndReportedBeforeRasDialReturnsHangsUpThatDialsHandle)
+{
     control.RedialPending = true;
     service.duringDial = [this] { Report(RASCS_Disconnected, ERROR_NO_ANSWER); };
     control.DialEntry("ADSL", "u", "p");
@@ -289,7 +314,8 @@ TEST_F(ConnectionControlTest, AnEndReportedBeforeRasDialReturnsHangsUpThatDialsH
     EXPECT_TRUE(control.RedialPending);
 }
 
-TEST_F(ConnectionControlTest, AConnectionReportedBeforeRasDialReturnsIsKept) {
+TEST_F(ConnectionControlTest, AConnectionReportedBeforeRasDialReturnsIsKept)
+{
     control.RedialPending = true;
     service.duringDial = [this] { service.Report(RASCS_Connected); };
     control.DialEntry("ADSL", "u", "p");
@@ -299,7 +325,8 @@ TEST_F(ConnectionControlTest, AConnectionReportedBeforeRasDialReturnsIsKept) {
     EXPECT_FALSE(control.RedialPending);
 }
 
-TEST_F(ConnectionControlTest, AFailedRasDialWithAHandleIsHungUpAtOnce) {
+TEST_F(ConnectionControlTest, AFailedRasDialWithAHandleIsHungUpAtOnce)
+{
     control.RedialPending = true;
     service.dialResult = ERROR_NO_ANSWER;
     control.DialEntry("ADSL", "u", "p");
@@ -317,7 +344,8 @@ TEST_F(ConnectionControlTest, AFailedRasDialWithAHandleIsHungUpAtOnce) {
     EXPECT_TRUE(control.DialInProgress());
 }
 
-TEST_F(ConnectionControlTest, AFailedRasDialWithoutAHandleHangsUpNothing) {
+TEST_F(ConnectionControlTest, AFailedRasDialWithoutAHandleHangsUpNothing)
+{
     service.dialResult = ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
     service.nextDialHandle = nullptr;
     control.DialEntry("ADSL", "u", "p");
@@ -325,7 +353,8 @@ TEST_F(ConnectionControlTest, AFailedRasDialWithoutAHandleHangsUpNothing) {
     EXPECT_FALSE(control.DialInProgress());
 }
 
-TEST_F(ConnectionControlTest, ADialThatReportsNothingFor120SecondsIsHungUpAsFailed) {
+TEST_F(ConnectionControlTest, ADialThatReportsNothingFor120SecondsIsHungUpAsFailed)
+{
     control.RedialPending = true;
     control.DialEntry("ADSL", "u", "p");
     now += std::chrono::seconds(119);
@@ -349,7 +378,8 @@ TEST_F(ConnectionControlTest, ADialThatReportsNothingFor120SecondsIsHungUpAsFail
     EXPECT_EQ(service.hangUps.back(), FakeHandle(0x3000));
 }
 
-TEST_F(ConnectionControlTest, TheLimitCountsFromTheDialsLastReport) {
+TEST_F(ConnectionControlTest, TheLimitCountsFromTheDialsLastReport)
+{
     control.DialEntry("ADSL", "u", "p");
     now += std::chrono::seconds(100);
     Report(5);  // authenticating
@@ -363,7 +393,8 @@ TEST_F(ConnectionControlTest, TheLimitCountsFromTheDialsLastReport) {
     EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{service.nextDialHandle});
 }
 
-TEST_F(ConnectionControlTest, ALateReportFiveSecondsAfterTheProgramHungTheDialUpIsNotTheNextDials) {
+TEST_F(ConnectionControlTest, ALateReportFiveSecondsAfterTheProgramHungTheDialUpIsNotTheNextDials)
+{
     control.RedialPending = true;
     control.DialEntry("ADSL", "u", "p");
     service.connections = {{"ADSL", service.nextDialHandle}};
@@ -385,7 +416,8 @@ TEST_F(ConnectionControlTest, ALateReportFiveSecondsAfterTheProgramHungTheDialUp
     EXPECT_EQ(service.hangUps.back(), FakeHandle(0x4000));
 }
 
-TEST_F(ConnectionControlTest, AReportQueuedBeforeTheProgramHungTheDialUpIsDropped) {
+TEST_F(ConnectionControlTest, AReportQueuedBeforeTheProgramHungTheDialUpIsDropped)
+{
     control.DialEntry("ADSL", "u", "p");
     service.Report(RASCS_Disconnected, ERROR_NO_ANSWER);  // arrives, not yet delivered
     control.HangUpActive();
@@ -396,7 +428,8 @@ TEST_F(ConnectionControlTest, AReportQueuedBeforeTheProgramHungTheDialUpIsDroppe
     EXPECT_TRUE(control.DialInProgress());
 }
 
-TEST_F(ConnectionControlTest, ReportsOfAControlThatIsGoneAreDropped) {
+TEST_F(ConnectionControlTest, ReportsOfAControlThatIsGoneAreDropped)
+{
     RASDIALFUNC notifier = nullptr;
     int wakes = 0;
     {
@@ -414,7 +447,8 @@ TEST_F(ConnectionControlTest, ReportsOfAControlThatIsGoneAreDropped) {
     EXPECT_TRUE(service.hangUps.empty());
 }
 
-TEST_F(ConnectionControlTest, TheWakeComesOnceForReportsWaitingAndNeverAfterItIsCleared) {
+TEST_F(ConnectionControlTest, TheWakeComesOnceForReportsWaitingAndNeverAfterItIsCleared)
+{
     int wakes = 0;
     control.SetReportWake([&wakes] { ++wakes; });
     control.DialEntry("ADSL", "u", "p");
@@ -432,7 +466,8 @@ TEST_F(ConnectionControlTest, TheWakeComesOnceForReportsWaitingAndNeverAfterItIs
     EXPECT_FALSE(control.DialInProgress());
 }
 
-TEST(DialNotifierPool, ANotifierComesBackOnlyAfterEveryOtherHasBeenUsed) {
+TEST(DialNotifierPool, ANotifierComesBackOnlyAfterEveryOtherHasBeenUsed)
+{
     DialNotifierPool& pool = DialNotifierPool::Instance();
     const std::uint64_t client = pool.Join();
     std::vector<RASDIALFUNC> seen;
@@ -451,12 +486,14 @@ TEST(DialNotifierPool, ANotifierComesBackOnlyAfterEveryOtherHasBeenUsed) {
     pool.Leave(client);
 }
 
-TEST(DialNotifierPool, BoundNotifiersAreNeverHandedOutTwiceAndRunOutCleanly) {
+TEST(DialNotifierPool, BoundNotifiersAreNeverHandedOutTwiceAndRunOutCleanly)
+{
     DialNotifierPool& pool = DialNotifierPool::Instance();
     const std::uint64_t client = pool.Join();
     const std::size_t before = pool.BoundCount();
     std::vector<RASDIALFUNC> bound;
-    for (std::uint64_t dial = 1; dial <= DialNotifierPool::kNotifiers - before; ++dial) bound.push_back(pool.Bind(client, dial));
+    for (std::uint64_t dial = 1; dial <= DialNotifierPool::kNotifiers - before; ++dial)
+        bound.push_back(pool.Bind(client, dial));
     EXPECT_EQ(std::count(bound.begin(), bound.end(), nullptr), 0);
     EXPECT_EQ(pool.Bind(client, 999), nullptr);  // none left: the caller makes no dial
     EXPECT_EQ(pool.Bind(0, 1), nullptr);         // not a client

@@ -21,7 +21,8 @@ using sim::LinkStage;
 using sim::RasCallKind;
 using sim::RasCallRecord;
 
-std::size_t CountCalls(const std::vector<RasCallRecord>& calls, RasCallKind kind) {
+std::size_t CountCalls(const std::vector<RasCallRecord>& calls, RasCallKind kind)
+{
     return static_cast<std::size_t>(
         std::count_if(calls.begin(), calls.end(), [kind](const RasCallRecord& c) { return c.kind == kind; }));
 }
@@ -29,16 +30,19 @@ std::size_t CountCalls(const std::vector<RasCallRecord>& calls, RasCallKind kind
 // Delivers reports, as the window's message loop would, until `done` holds
 // or two seconds have passed.
 template <typename Done>
-bool DeliverUntil(ConnectionControl& control, Done done) {
+bool DeliverUntil(ConnectionControl& control, Done done)
+{
     for (int i = 0; i < 1000; ++i) {
         control.DeliverReports();
-        if (done()) return true;
+        if (done())
+            return true;
         std::this_thread::sleep_for(2ms);
     }
     return false;
 }
 
-TEST(ConnectionControlThreads, EveryHandleADialHandsOutIsHungUpOrHeldAndDialsNeverOverlap) {
+TEST(ConnectionControlThreads, EveryHandleADialHandsOutIsHungUpOrHeldAndDialsNeverOverlap)
+{
     sim::SimulatedRasService service;
     service.AddEntry("Good");
     service.AddEntry("Flaky", EntrySetup::FailsLater(ERROR_AUTHENTICATION_FAILURE));
@@ -60,15 +64,20 @@ TEST(ConnectionControlThreads, EveryHandleADialHandsOutIsHungUpOrHeldAndDialsNev
         const std::string entry = entries[round % 5];
         control.RedialPending = true;
         control.DialEntry(entry, "user", "pass");
-        if (round % 3 == 0) std::this_thread::sleep_for(2ms);
-        if (round % 2 == 0) control.DeliverReports();
-        if (control.IsEntryConnected(entry)) control.HangUpActive();
-        if (round % 5 == 0) control.HangUpActive();
+        if (round % 3 == 0)
+            std::this_thread::sleep_for(2ms);
+        if (round % 2 == 0)
+            control.DeliverReports();
+        if (control.IsEntryConnected(entry))
+            control.HangUpActive();
+        if (round % 5 == 0)
+            control.HangUpActive();
     }
     // Let the last reports arrive, then drop whatever is still connected.
     ASSERT_TRUE(DeliverUntil(control, [&] { return !control.DialInProgress(); }));
     for (const char* entry : entries)
-        if (control.IsEntryConnected(entry)) control.HangUpActive();
+        if (control.IsEntryConnected(entry))
+            control.HangUpActive();
     EXPECT_GT(wakes.load(), 0);
 
     for (const sim::SimConnection& link : service.Links())
@@ -87,12 +96,14 @@ TEST(ConnectionControlThreads, EveryHandleADialHandsOutIsHungUpOrHeldAndDialsNev
 // A fake clock for the control; the service keeps real time.
 struct FakeClock {
     std::chrono::steady_clock::time_point now{};
-    ConnectionControl::Clock Function() {
+    ConnectionControl::Clock Function()
+    {
         return [this] { return now; };
     }
 };
 
-TEST(ConnectionControlThreads, ALateReportAfterTheLimitIsNotTakenForTheNextDial) {
+TEST(ConnectionControlThreads, ALateReportAfterTheLimitIsNotTakenForTheNextDial)
+{
     sim::SimulatedRasService service;
     service.AddEntry("Slow");
     service.SetDialDelay(30s);  // never reports within the test
@@ -126,11 +137,12 @@ TEST(ConnectionControlThreads, ALateReportAfterTheLimitIsNotTakenForTheNextDial)
     control.HangUpActive();
 }
 
-TEST(ConnectionControlThreads, AReportOfADialTheProgramFoundAndHungUpIsNobodysAfterwards) {
+TEST(ConnectionControlThreads, AReportOfADialTheProgramFoundAndHungUpIsNobodysAfterwards)
+{
     sim::SimulatedRasService service;
     service.AddEntry("Home");
     service.SetDialDelay(1ms);
-    service.SetReportLag(10s);        // listed long before its report
+    service.SetReportLag(10s);         // listed long before its report
     service.SetLateReportDelay(50ms);  // which then comes after the hang-up
     ConnectionControl control(service);
 
@@ -144,9 +156,8 @@ TEST(ConnectionControlThreads, AReportOfADialTheProgramFoundAndHungUpIsNobodysAf
     ASSERT_NE(second, first);
     ASSERT_TRUE(service.WaitForCalls(
         [](const std::vector<RasCallRecord>& calls) {
-            return std::any_of(calls.begin(), calls.end(), [](const RasCallRecord& c) {
-                return c.afterHangUp && c.state == RASCS_Connected;
-            });
+            return std::any_of(calls.begin(), calls.end(),
+                               [](const RasCallRecord& c) { return c.afterHangUp && c.state == RASCS_Connected; });
         },
         2s));
     control.DeliverReports();
@@ -156,7 +167,8 @@ TEST(ConnectionControlThreads, AReportOfADialTheProgramFoundAndHungUpIsNobodysAf
     control.HangUpActive();
 }
 
-TEST(ConnectionControlThreads, AnErrorAtAnIntermediateStateEndsTheDial) {
+TEST(ConnectionControlThreads, AnErrorAtAnIntermediateStateEndsTheDial)
+{
     sim::SimulatedRasService service;
     service.AddEntry("Home", EntrySetup::FailsAt(sim::RASCS_Authenticate, ERROR_AUTHENTICATION_FAILURE));
     service.SetProgressStates(sim::DefaultProgressStates());
@@ -174,17 +186,21 @@ TEST(ConnectionControlThreads, AnErrorAtAnIntermediateStateEndsTheDial) {
     std::vector<std::pair<RASCONNSTATE, DWORD>> reports;
     HRASCONN hungUp = nullptr;
     for (const RasCallRecord& call : service.Calls()) {
-        if (call.kind == RasCallKind::Report) reports.emplace_back(call.state, call.error);
-        if (call.kind == RasCallKind::HangUp) hungUp = call.handle;
+        if (call.kind == RasCallKind::Report)
+            reports.emplace_back(call.state, call.error);
+        if (call.kind == RasCallKind::HangUp)
+            hungUp = call.handle;
     }
     const std::vector<std::pair<RASCONNSTATE, DWORD>> expected = {
-        {sim::RASCS_OpenPort, SUCCESS}, {sim::RASCS_ConnectDevice, SUCCESS},
+        {sim::RASCS_OpenPort, SUCCESS},
+        {sim::RASCS_ConnectDevice, SUCCESS},
         {sim::RASCS_Authenticate, ERROR_AUTHENTICATION_FAILURE}};
     EXPECT_EQ(reports, expected);
     EXPECT_EQ(hungUp, handle);
 }
 
-TEST(ConnectionControlThreads, ReportsRacingTheProgramsEndTouchNothingFreed) {
+TEST(ConnectionControlThreads, ReportsRacingTheProgramsEndTouchNothingFreed)
+{
     sim::SimulatedRasService service;
     service.AddEntry("Home");
     service.SetProgressStates(sim::DefaultProgressStates());
@@ -197,10 +213,12 @@ TEST(ConnectionControlThreads, ReportsRacingTheProgramsEndTouchNothingFreed) {
         auto control = std::make_unique<ConnectionControl>(service);
         auto ended = std::make_shared<std::atomic<bool>>(false);
         control->SetReportWake([ended, wakesAfterEnd] {
-            if (ended->load()) wakesAfterEnd->fetch_add(1);
+            if (ended->load())
+                wakesAfterEnd->fetch_add(1);
         });
         control->DialEntry("Home", "u", "p");
-        if (run % 2) std::this_thread::sleep_for(std::chrono::microseconds(200 * (run % 7)));
+        if (run % 2)
+            std::this_thread::sleep_for(std::chrono::microseconds(200 * (run % 7)));
         // The program ends with its dial left to the service.
         control.reset();
         ended->store(true);
@@ -210,7 +228,8 @@ TEST(ConnectionControlThreads, ReportsRacingTheProgramsEndTouchNothingFreed) {
                 return CountCalls(calls, RasCallKind::Report) >= static_cast<std::size_t>(5 * (run + 1));
             },
             2s));
-        for (const sim::SimConnection& link : service.Links()) service.HangUp(link.handle);
+        for (const sim::SimConnection& link : service.Links())
+            service.HangUp(link.handle);
     }
     EXPECT_EQ(wakesAfterEnd->load(), 0);
     EXPECT_EQ(DialNotifierPool::Instance().BoundCount(), boundBefore);

@@ -37,34 +37,45 @@ struct Notified {
     std::vector<Report> reports;
     std::function<void(const Report&)> hook;  // runs inside the notifier
 
-    void Reset() {
+    void Reset()
+    {
         std::lock_guard lock(mutex);
         reports.clear();
         hook = nullptr;
     }
-    std::vector<Report> Copy() {
+    std::vector<Report> Copy()
+    {
         std::lock_guard lock(mutex);
         return reports;
     }
 };
 Notified g_notified;
 
-void RASAPI_CALL Notifier(UINT message, RASCONNSTATE state, DWORD error) {
+void RASAPI_CALL Notifier(UINT message, RASCONNSTATE state, DWORD error)
+{
     std::function<void(const Notified::Report&)> hook;
     {
         std::lock_guard lock(g_notified.mutex);
         g_notified.reports.push_back({message, state, error});
         hook = g_notified.hook;
     }
-    if (hook) hook({message, state, error});
+    if (hook)
+        hook({message, state, error});
 }
 
 // RASCONN's handle is not naturally aligned (4-byte packing): read it by value.
-HRASCONN HandleOf(const RASCONNA& record) { return record.hrasconn; }
+HRASCONN HandleOf(const RASCONNA& record)
+{
+    return record.hrasconn;
+}
 
-HRASCONN Sentinel() { return reinterpret_cast<HRASCONN>(std::uintptr_t{0xDEAD0}); }
+HRASCONN Sentinel()
+{
+    return reinterpret_cast<HRASCONN>(std::uintptr_t{0xDEAD0});
+}
 
-RASDIALPARAMSA Params(const std::string& entry, const std::string& user = "user", const std::string& password = "pw") {
+RASDIALPARAMSA Params(const std::string& entry, const std::string& user = "user", const std::string& password = "pw")
+{
     RASDIALPARAMSA params{};
     params.dwSize = kDialParamsSize;
     std::memcpy(params.szEntryName, entry.data(), entry.size());
@@ -77,18 +88,21 @@ RASDIALPARAMSA Params(const std::string& entry, const std::string& user = "user"
 
 class SimulatedServiceTest : public ::testing::Test {
 protected:
-    SimulatedServiceTest() {
+    SimulatedServiceTest()
+    {
         g_notified.Reset();
         service.SetDialDelay(5ms);
     }
 
-    DWORD Dial(const std::string& entry, HRASCONN& handle, RASDIALFUNC notifier = &Notifier) {
+    DWORD Dial(const std::string& entry, HRASCONN& handle, RASDIALFUNC notifier = &Notifier)
+    {
         RASDIALPARAMSA params = Params(entry);
         return service.Dial(nullptr, nullptr, &params, kNotifierTypeRasDialFunc, notifier, &handle);
     }
 
     // The connections listed, from an 11-record table.
-    std::vector<RASCONNA> Listed() {
+    std::vector<RASCONNA> Listed()
+    {
         std::vector<RASCONNA> table(11);
         table[0].dwSize = kConnSize;
         DWORD bytes = static_cast<DWORD>(table.size() * sizeof(RASCONNA));
@@ -98,7 +112,8 @@ protected:
         return table;
     }
 
-    bool WaitForReport(HRASCONN handle, RASCONNSTATE state) {
+    bool WaitForReport(HRASCONN handle, RASCONNSTATE state)
+    {
         return service.WaitForCalls(
             [&](const std::vector<RasCallRecord>& calls) {
                 return std::any_of(calls.begin(), calls.end(), [&](const RasCallRecord& r) {
@@ -108,25 +123,28 @@ protected:
             kWait);
     }
 
-    std::vector<RasCallRecord> CallsOf(RasCallKind kind) {
+    std::vector<RasCallRecord> CallsOf(RasCallKind kind)
+    {
         std::vector<RasCallRecord> found;
         for (const RasCallRecord& r : service.Calls())
-            if (r.kind == kind) found.push_back(r);
+            if (r.kind == kind)
+                found.push_back(r);
         return found;
     }
 
     SimulatedRasService service;
 };
 
-TEST_F(SimulatedServiceTest, AcceptsOnlyTheOlderRecordSizes) {
+TEST_F(SimulatedServiceTest, AcceptsOnlyTheOlderRecordSizes)
+{
     service.AddEntry("Alpha");
     const DWORD otherConnSize = kConnSize == 416 ? 412 : 416;
     struct Case {
         DWORD entrySize, connSize, dialSize, expected;
     };
-    for (const Case c : {Case{kEntryNameSize, kConnSize, kDialParamsSize, SUCCESS},
-                         Case{263, otherConnSize, 1051, ERROR_INVALID_SIZE},
-                         Case{532, 0, 1056, ERROR_INVALID_SIZE}, Case{0, 1000, 0, ERROR_INVALID_SIZE}}) {
+    for (const Case c :
+         {Case{kEntryNameSize, kConnSize, kDialParamsSize, SUCCESS}, Case{263, otherConnSize, 1051, ERROR_INVALID_SIZE},
+          Case{532, 0, 1056, ERROR_INVALID_SIZE}, Case{0, 1000, 0, ERROR_INVALID_SIZE}}) {
         SCOPED_TRACE(c.entrySize);
         std::vector<RASENTRYNAMEA> entries(4);
         entries[0].dwSize = c.entrySize;
@@ -151,11 +169,13 @@ TEST_F(SimulatedServiceTest, AcceptsOnlyTheOlderRecordSizes) {
     }
 }
 
-TEST_F(SimulatedServiceTest, EntryNamesPassThroughAndATooSmallBufferGetsTheNeededSize) {
+TEST_F(SimulatedServiceTest, EntryNamesPassThroughAndATooSmallBufferGetsTheNeededSize)
+{
     const std::string longest(256, 'L');
     const std::string multiByte = "\xB2\xA6\xBA\xC5 ADSL";  // GB2312 bytes
     const std::string withComma = "a,b";
-    for (const auto& name : {longest, multiByte, withComma}) service.AddEntry(name);
+    for (const auto& name : {longest, multiByte, withComma})
+        service.AddEntry(name);
 
     std::vector<RASENTRYNAMEA> entries(16);
     entries[0].dwSize = kEntryNameSize;
@@ -183,7 +203,8 @@ TEST_F(SimulatedServiceTest, EntryNamesPassThroughAndATooSmallBufferGetsTheNeede
     EXPECT_THROW(service.AddEntry("A,B"), std::invalid_argument) << "same name but for the case of a to z";
 }
 
-TEST_F(SimulatedServiceTest, ConnectionsFillTheirRecordsAndATooSmallBufferGetsTheNeededSize) {
+TEST_F(SimulatedServiceTest, ConnectionsFillTheirRecordsAndATooSmallBufferGetsTheNeededSize)
+{
     const HRASCONN first = service.ConnectEntry("First");
     const HRASCONN second = service.ConnectEntry("Second");
     ASSERT_NE(first, nullptr);
@@ -207,7 +228,8 @@ TEST_F(SimulatedServiceTest, ConnectionsFillTheirRecordsAndATooSmallBufferGetsTh
     EXPECT_EQ(listed[1].dwSize, kConnSize);
 }
 
-TEST_F(SimulatedServiceTest, ListsAConnectionOnlyOnceItsDialHasConnected) {
+TEST_F(SimulatedServiceTest, ListsAConnectionOnlyOnceItsDialHasConnected)
+{
     service.AddEntry("Alpha");
     service.SetDialDelay(100ms);
     service.SetProgressStates({RASCS_OpenPort});
@@ -230,7 +252,8 @@ TEST_F(SimulatedServiceTest, ListsAConnectionOnlyOnceItsDialHasConnected) {
     EXPECT_EQ(reports[1].error, SUCCESS);
 }
 
-TEST_F(SimulatedServiceTest, ASecondDialWhileTheFirstIsInProgressIsRefused) {
+TEST_F(SimulatedServiceTest, ASecondDialWhileTheFirstIsInProgressIsRefused)
+{
     service.AddEntry("Alpha");
     service.SetDialDelay(100ms);
     HRASCONN first = nullptr;
@@ -247,7 +270,8 @@ TEST_F(SimulatedServiceTest, ASecondDialWhileTheFirstIsInProgressIsRefused) {
     EXPECT_EQ(Listed().size(), 1u);
 }
 
-TEST_F(SimulatedServiceTest, FailedDialsHandOutAHandleThatMustBeHungUp) {
+TEST_F(SimulatedServiceTest, FailedDialsHandOutAHandleThatMustBeHungUp)
+{
     service.AddEntry("Refused", EntrySetup::FailsAtCall(ERROR_AUTHENTICATION_FAILURE));
     service.AddEntry("NoAnswer", EntrySetup::FailsLater(ERROR_NO_ANSWER));
     service.AddEntry("Good");
@@ -263,7 +287,8 @@ TEST_F(SimulatedServiceTest, FailedDialsHandOutAHandleThatMustBeHungUp) {
     EXPECT_EQ(Dial("Good", good), SUCCESS);
     ASSERT_TRUE(WaitForReport(good, RASCS_Connected));
 
-    for (const HRASCONN handle : {missing, refused, noAnswer}) EXPECT_NE(handle, nullptr);
+    for (const HRASCONN handle : {missing, refused, noAnswer})
+        EXPECT_NE(handle, nullptr);
     const auto reports = CallsOf(RasCallKind::Report);
     ASSERT_EQ(reports.size(), 2u) << "the failures at the call report nothing";
     EXPECT_EQ(reports[0].handle, noAnswer);
@@ -277,13 +302,15 @@ TEST_F(SimulatedServiceTest, FailedDialsHandOutAHandleThatMustBeHungUp) {
     }
 }
 
-TEST_F(SimulatedServiceTest, TheNotifierMayHangUpFromTheReportThread) {
+TEST_F(SimulatedServiceTest, TheNotifierMayHangUpFromTheReportThread)
+{
     service.AddEntry("NoAnswer", EntrySetup::FailsLater(ERROR_NO_ANSWER));
     service.SetDialDelay(50ms);
     std::atomic<HRASCONN> dialled{nullptr};
     std::atomic<DWORD> hangUpResult{0xFFFF};
     g_notified.hook = [&](const Notified::Report& report) {
-        if (report.state == RASCS_Disconnected) hangUpResult = service.HangUp(dialled.load());
+        if (report.state == RASCS_Disconnected)
+            hangUpResult = service.HangUp(dialled.load());
     };
     HRASCONN handle = nullptr;
     ASSERT_EQ(Dial("NoAnswer", handle), SUCCESS);
@@ -293,7 +320,8 @@ TEST_F(SimulatedServiceTest, TheNotifierMayHangUpFromTheReportThread) {
     EXPECT_TRUE(service.Links().empty());
 }
 
-TEST_F(SimulatedServiceTest, CanReportTheEndBeforeRasDialReturns) {
+TEST_F(SimulatedServiceTest, CanReportTheEndBeforeRasDialReturns)
+{
     EntrySetup setup = EntrySetup::FailsLater(ERROR_AUTHENTICATION_FAILURE);
     setup.reportBeforeReturn = true;
     service.AddEntry("Early", setup);
@@ -314,7 +342,8 @@ TEST_F(SimulatedServiceTest, CanReportTheEndBeforeRasDialReturns) {
     EXPECT_EQ(service.HangUp(handle), SUCCESS);
 }
 
-TEST_F(SimulatedServiceTest, HangUpCancelsADialInProgressAndEndsAConnection) {
+TEST_F(SimulatedServiceTest, HangUpCancelsADialInProgressAndEndsAConnection)
+{
     service.AddEntry("Cancelled");
     service.AddEntry("Kept");
     service.SetDialDelay(50ms);
@@ -327,7 +356,8 @@ TEST_F(SimulatedServiceTest, HangUpCancelsADialInProgressAndEndsAConnection) {
     HRASCONN kept = nullptr;
     ASSERT_EQ(Dial("Kept", kept), SUCCESS);
     ASSERT_TRUE(WaitForReport(kept, RASCS_Connected));
-    for (const auto& report : CallsOf(RasCallKind::Report)) EXPECT_NE(report.handle, cancelled);
+    for (const auto& report : CallsOf(RasCallKind::Report))
+        EXPECT_NE(report.handle, cancelled);
     EXPECT_EQ(service.HangUp(cancelled), ERROR_BAD_HANDLE);
 
     EXPECT_EQ(service.HangUp(kept), SUCCESS);
@@ -337,7 +367,8 @@ TEST_F(SimulatedServiceTest, HangUpCancelsADialInProgressAndEndsAConnection) {
     EXPECT_EQ(service.HangUp(Sentinel()), ERROR_BAD_HANDLE);
 }
 
-TEST_F(SimulatedServiceTest, WithLateReportsAHungUpDialStillReportsItsOutcomeAfterTheDelay) {
+TEST_F(SimulatedServiceTest, WithLateReportsAHungUpDialStillReportsItsOutcomeAfterTheDelay)
+{
     service.AddEntry("Home");
     service.SetDialDelay(20ms);
     service.SetProgressStates(DefaultProgressStates());
@@ -358,14 +389,16 @@ TEST_F(SimulatedServiceTest, WithLateReportsAHungUpDialStillReportsItsOutcomeAft
     EXPECT_EQ(service.HangUp(handle), ERROR_BAD_HANDLE);
 }
 
-TEST_F(SimulatedServiceTest, ADialCanFailAtAnIntermediateState) {
+TEST_F(SimulatedServiceTest, ADialCanFailAtAnIntermediateState)
+{
     service.AddEntry("Home", EntrySetup::FailsAt(RASCS_Authenticate, ERROR_AUTHENTICATION_FAILURE));
     service.SetProgressStates(DefaultProgressStates());
     HRASCONN handle = nullptr;
     ASSERT_EQ(Dial("Home", handle), SUCCESS);
     ASSERT_TRUE(WaitForReport(handle, RASCS_Authenticate));
     std::vector<std::pair<RASCONNSTATE, DWORD>> seen;
-    for (const auto& report : g_notified.Copy()) seen.emplace_back(report.state, report.error);
+    for (const auto& report : g_notified.Copy())
+        seen.emplace_back(report.state, report.error);
     EXPECT_THAT(seen, ElementsAre(std::pair(RASCS_OpenPort, SUCCESS), std::pair(RASCS_ConnectDevice, SUCCESS),
                                   std::pair(RASCS_Authenticate, ERROR_AUTHENTICATION_FAILURE)));
     ASSERT_EQ(service.Links().size(), 1u);
@@ -378,7 +411,8 @@ TEST_F(SimulatedServiceTest, ADialCanFailAtAnIntermediateState) {
     EXPECT_EQ(service.HangUp(sync), SUCCESS);
 }
 
-TEST_F(SimulatedServiceTest, WithAReportLagTheConnectionIsListedBeforeItsReport) {
+TEST_F(SimulatedServiceTest, WithAReportLagTheConnectionIsListedBeforeItsReport)
+{
     service.AddEntry("Home");
     service.SetReportLag(150ms);
     HRASCONN handle = nullptr;
@@ -396,7 +430,8 @@ TEST_F(SimulatedServiceTest, WithAReportLagTheConnectionIsListedBeforeItsReport)
     EXPECT_EQ(service.HangUp(handle), SUCCESS);
 }
 
-TEST_F(SimulatedServiceTest, RecordsWhatTheProgramPassed) {
+TEST_F(SimulatedServiceTest, RecordsWhatTheProgramPassed)
+{
     service.AddEntry("Alpha");
     // Long enough that RasDialA's own record comes before the report's, on
     // a loaded machine too.
@@ -458,17 +493,20 @@ TEST_F(SimulatedServiceTest, RecordsWhatTheProgramPassed) {
     EXPECT_EQ(calls[4].kind, RasCallKind::HangUp);
     EXPECT_EQ(calls[4].handle, handle);
     EXPECT_EQ(calls[4].entry, "Alpha");
-    for (std::size_t i = 1; i < calls.size(); ++i) EXPECT_GT(calls[i].sequence, calls[i - 1].sequence);
+    for (std::size_t i = 1; i < calls.size(); ++i)
+        EXPECT_GT(calls[i].sequence, calls[i - 1].sequence);
 
     std::lock_guard lock(linesMutex);
     ASSERT_EQ(lines.size(), calls.size());
-    for (const auto& line : lines) EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d\d:\d\d:\d\d\.\d{3} .*)"))) << line;
+    for (const auto& line : lines)
+        EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d\d:\d\d:\d\d\.\d{3} .*)"))) << line;
     EXPECT_THAT(lines[0], ::testing::HasSubstr("entry \"Alpha\", user \"bob\", password 6 bytes"));
     EXPECT_THAT(lines[0], ::testing::Not(::testing::HasSubstr("s3cret")));
     EXPECT_THAT(lines[1], ::testing::HasSubstr("address " + report.address));
 }
 
-TEST_F(SimulatedServiceTest, EachConnectionGetsAFreshAddressUnlessSwitchedOff) {
+TEST_F(SimulatedServiceTest, EachConnectionGetsAFreshAddressUnlessSwitchedOff)
+{
     service.AddEntry("Alpha");
     const auto connectOnce = [&] {
         HRASCONN handle = nullptr;
@@ -485,7 +523,8 @@ TEST_F(SimulatedServiceTest, EachConnectionGetsAFreshAddressUnlessSwitchedOff) {
     EXPECT_EQ(connectOnce(), second);
 }
 
-TEST_F(SimulatedServiceTest, WithoutANotifierTheDialIsSynchronous) {
+TEST_F(SimulatedServiceTest, WithoutANotifierTheDialIsSynchronous)
+{
     service.AddEntry("Good");
     service.AddEntry("Bad", EntrySetup::FailsLater(ERROR_NO_ANSWER));
     HRASCONN good = nullptr;
@@ -497,7 +536,8 @@ TEST_F(SimulatedServiceTest, WithoutANotifierTheDialIsSynchronous) {
     EXPECT_EQ(service.HangUp(bad), SUCCESS);
 }
 
-TEST(SimulatedServiceLifetime, DestructionDropsReportsStillDue) {
+TEST(SimulatedServiceLifetime, DestructionDropsReportsStillDue)
+{
     g_notified.Reset();
     const auto start = std::chrono::steady_clock::now();
     {
@@ -512,27 +552,27 @@ TEST(SimulatedServiceLifetime, DestructionDropsReportsStillDue) {
     EXPECT_TRUE(g_notified.Copy().empty());
 }
 
-TEST(SimConfigFile, ParsesEntriesOutcomesAndSettings) {
-    const SimConfig config = ParseSimConfig(
-        "# phonebook\r\n"
-        "entry = Home ADSL\r\n"
-        "connected=Office\n"
-        "fail=Dial:Up:691\n"
-        "fail_at_call=Home ADSL:623\n"
-        "report_before_return=Dial:Up\n"
-        "delay_ms=250\n"
-        "progress=on\n"
-        "fresh_address=off\n"
-        "fail_at=Stage:2:5:691\n"
-        "late_report_ms=5000\n"
-        "report_lag_ms=300\n"
-        "fail_at=Stage:x:691\n"
-        "; comment\n"
-        "\n"
-        "colour=blue\n"
-        "fail=NoCode\n"
-        "delay_ms=-1\n"
-        "entry=\n");
+TEST(SimConfigFile, ParsesEntriesOutcomesAndSettings)
+{
+    const SimConfig config = ParseSimConfig("# phonebook\r\n"
+                                            "entry = Home ADSL\r\n"
+                                            "connected=Office\n"
+                                            "fail=Dial:Up:691\n"
+                                            "fail_at_call=Home ADSL:623\n"
+                                            "report_before_return=Dial:Up\n"
+                                            "delay_ms=250\n"
+                                            "progress=on\n"
+                                            "fresh_address=off\n"
+                                            "fail_at=Stage:2:5:691\n"
+                                            "late_report_ms=5000\n"
+                                            "report_lag_ms=300\n"
+                                            "fail_at=Stage:x:691\n"
+                                            "; comment\n"
+                                            "\n"
+                                            "colour=blue\n"
+                                            "fail=NoCode\n"
+                                            "delay_ms=-1\n"
+                                            "entry=\n");
     EXPECT_THAT(config.entries, ElementsAre("Home ADSL", "Office", "Dial:Up", "Stage:2"));
     EXPECT_THAT(config.connected, ElementsAre("Office"));
     ASSERT_EQ(config.setups.size(), 3u);
@@ -555,7 +595,8 @@ TEST(SimConfigFile, ParsesEntriesOutcomesAndSettings) {
                                              ::testing::StartsWith("line 19:")));
 }
 
-TEST(SimConfigFile, ConfiguresTheService) {
+TEST(SimConfigFile, ConfiguresTheService)
+{
     g_notified.Reset();
     SimulatedRasService service;
     ApplySimConfig(ParseSimConfig("entry=Home\nconnected=Office\nfail=Home:678\ndelay_ms=1\n"), service);
@@ -575,8 +616,10 @@ TEST(SimConfigFile, ConfiguresTheService) {
     HRASCONN handle = nullptr;
     ASSERT_EQ(service.Dial(nullptr, nullptr, &params, 0, &Notifier, &handle), SUCCESS);
     ASSERT_TRUE(service.WaitForCalls(
-        [](const auto& calls) { return std::any_of(calls.begin(), calls.end(), [](const RasCallRecord& r) {
-                                    return r.kind == RasCallKind::Report; }); },
+        [](const auto& calls) {
+            return std::any_of(calls.begin(), calls.end(),
+                               [](const RasCallRecord& r) { return r.kind == RasCallKind::Report; });
+        },
         kWait));
     const auto reports = g_notified.Copy();
     ASSERT_EQ(reports.size(), 1u);

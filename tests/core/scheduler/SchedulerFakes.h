@@ -30,8 +30,10 @@ struct PlainWindow : RedialWindow {
     std::int32_t tickCount = 0;
     std::function<void()> onEntryRead;  // e.g. to make a read fail
 
-    std::string EntryText() const override {
-        if (onEntryRead) onEntryRead();
+    std::string EntryText() const override
+    {
+        if (onEntryRead)
+            onEntryRead();
         return entry;
     }
     std::string AccountText() const override { return account; }
@@ -52,7 +54,8 @@ struct PlainWindow : RedialWindow {
 // inside the slice that reaches it, as dispatched messages would.
 class FakePump : public MessagePump {
 public:
-    void SleepSlice(std::int32_t ms) override {
+    void SleepSlice(std::int32_t ms) override
+    {
         slices.push_back(ms);
         const std::int64_t end = now + (ms > 0 ? ms : 0);
         while (!scheduled.empty() && scheduled.begin()->first <= end) {

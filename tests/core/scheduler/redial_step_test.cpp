@@ -19,7 +19,8 @@ protected:
     RedialStepTest() : control(service) {}
     void Step() { RedialStep(window, control, pump); }
     // A report of the last dial, delivered on this thread.
-    void Report(ras::RASCONNSTATE state, ras::DWORD error) {
+    void Report(ras::RASCONNSTATE state, ras::DWORD error)
+    {
         service.Report(state, error);
         control.DeliverReports();
     }
@@ -31,7 +32,8 @@ protected:
     FakePump pump;
 };
 
-TEST(PumpWait, RunsHundredMillisecondSlicesAndAlwaysAtLeastOne) {
+TEST(PumpWait, RunsHundredMillisecondSlicesAndAlwaysAtLeastOne)
+{
     const struct {
         std::int32_t ms;
         std::size_t slices;
@@ -43,7 +45,8 @@ TEST(PumpWait, RunsHundredMillisecondSlicesAndAlwaysAtLeastOne) {
     }
 }
 
-TEST_F(RedialStepTest, SmallPeriodsOrABlankEntryOnlyCount) {
+TEST_F(RedialStepTest, SmallPeriodsOrABlankEntryOnlyCount)
+{
     const struct {
         std::int32_t period;
         std::string entry;
@@ -54,7 +57,8 @@ TEST_F(RedialStepTest, SmallPeriodsOrABlankEntryOnlyCount) {
         window.elapsed = 0;
         control.RedialPending = true;
         service.connections = {{"ADSL", FakeHandle(1)}};
-        for (int i = 1; i <= 150; ++i) Step();
+        for (int i = 1; i <= 150; ++i)
+            Step();
         EXPECT_EQ(window.elapsed, 150) << c.period;
         EXPECT_TRUE(control.RedialPending);
     }
@@ -64,7 +68,8 @@ TEST_F(RedialStepTest, SmallPeriodsOrABlankEntryOnlyCount) {
     EXPECT_TRUE(pump.slices.empty());
 }
 
-TEST_F(RedialStepTest, HangsUpOnTheStepThatTakesTheCountPastThePeriod) {
+TEST_F(RedialStepTest, HangsUpOnTheStepThatTakesTheCountPastThePeriod)
+{
     service.connections = {{"adsl", FakeHandle(8)}};
     for (int i = 1; i <= 3; ++i) {
         Step();
@@ -78,7 +83,8 @@ TEST_F(RedialStepTest, HangsUpOnTheStepThatTakesTheCountPastThePeriod) {
     EXPECT_EQ(pump.slices, std::vector<std::int32_t>(50, 100));
 }
 
-TEST_F(RedialStepTest, NothingConnectedAtHangUpTimeOwesARedialWithoutWaiting) {
+TEST_F(RedialStepTest, NothingConnectedAtHangUpTimeOwesARedialWithoutWaiting)
+{
     window.elapsed = 3;
     Step();
     EXPECT_TRUE(service.hangUps.empty());
@@ -87,7 +93,8 @@ TEST_F(RedialStepTest, NothingConnectedAtHangUpTimeOwesARedialWithoutWaiting) {
     EXPECT_TRUE(control.RedialPending);
 }
 
-TEST_F(RedialStepTest, ARedialWaitsThePauseThenDialsWithTheFieldsReadAfterIt) {
+TEST_F(RedialStepTest, ARedialWaitsThePauseThenDialsWithTheFieldsReadAfterIt)
+{
     control.RedialPending = true;
     pump.At(2500, [&] {
         window.entry = "VPN";
@@ -104,7 +111,8 @@ TEST_F(RedialStepTest, ARedialWaitsThePauseThenDialsWithTheFieldsReadAfterIt) {
     EXPECT_EQ(window.elapsed, 1);
 }
 
-TEST_F(RedialStepTest, ARedialFindingTheEntryConnectedClearsTheDebt) {
+TEST_F(RedialStepTest, ARedialFindingTheEntryConnectedClearsTheDebt)
+{
     control.RedialPending = true;
     service.connections = {{"ADSL", FakeHandle(2)}};
     Step();
@@ -113,7 +121,8 @@ TEST_F(RedialStepTest, ARedialFindingTheEntryConnectedClearsTheDebt) {
     EXPECT_EQ(control.ActiveConnection, FakeHandle(2));
 }
 
-TEST_F(RedialStepTest, CredentialsTheCodePageCannotHoldMakeNoDialAndTheRedialStaysOwed) {
+TEST_F(RedialStepTest, CredentialsTheCodePageCannotHoldMakeNoDialAndTheRedialStaysOwed)
+{
     control.RedialPending = true;
     window.credentialsExact = false;
     Step();
@@ -128,7 +137,8 @@ TEST_F(RedialStepTest, CredentialsTheCodePageCannotHoldMakeNoDialAndTheRedialSta
     EXPECT_EQ(service.dials.size(), 1u);
 }
 
-TEST_F(RedialStepTest, APauseOfZeroOrLessDialsAtOnce) {
+TEST_F(RedialStepTest, APauseOfZeroOrLessDialsAtOnce)
+{
     for (std::int32_t pause : {0, -4}) {
         window.pause = pause;
         control.RedialPending = true;
@@ -141,14 +151,16 @@ TEST_F(RedialStepTest, APauseOfZeroOrLessDialsAtOnce) {
     }
 }
 
-TEST_F(RedialStepTest, AFlagClearedDuringThePauseStillLooksUpAndDials) {
+TEST_F(RedialStepTest, AFlagClearedDuringThePauseStillLooksUpAndDials)
+{
     control.RedialPending = true;
     pump.At(1000, [&] { control.RedialPending = false; });
     Step();
     EXPECT_EQ(service.dials.size(), 1u);
 }
 
-TEST_F(RedialStepTest, PeriodIsReadBeforeTheWaits) {
+TEST_F(RedialStepTest, PeriodIsReadBeforeTheWaits)
+{
     service.connections = {{"ADSL", FakeHandle(8)}};
     window.elapsed = 3;
     pump.At(1000, [&] { window.period = 1; });
@@ -157,7 +169,8 @@ TEST_F(RedialStepTest, PeriodIsReadBeforeTheWaits) {
     EXPECT_EQ(Waited(), 5000);
 }
 
-TEST_F(RedialStepTest, AFailedDialIsRetriedAfterThePauseOnTheNextStep) {
+TEST_F(RedialStepTest, AFailedDialIsRetriedAfterThePauseOnTheNextStep)
+{
     service.dialResult = ras::SUCCESS;
     control.RedialPending = true;
     Step();
@@ -168,9 +181,11 @@ TEST_F(RedialStepTest, AFailedDialIsRetriedAfterThePauseOnTheNextStep) {
     EXPECT_EQ(pump.slices, std::vector<std::int32_t>(10, 1000));
 }
 
-TEST_F(RedialStepTest, LoweringThePeriodBelowTheCountHangsUpOnTheNextStep) {
+TEST_F(RedialStepTest, LoweringThePeriodBelowTheCountHangsUpOnTheNextStep)
+{
     window.period = 100;
-    for (int i = 0; i < 10; ++i) Step();
+    for (int i = 0; i < 10; ++i)
+        Step();
     EXPECT_TRUE(service.enumConnectionByteCounts.empty());
     window.period = 5;
     Step();

@@ -18,7 +18,8 @@ class TickTest : public ::testing::Test {
 protected:
     TickTest() : control(service) {}
     // A report of the last dial, delivered on this thread.
-    void Report(ras::RASCONNSTATE state, ras::DWORD error) {
+    void Report(ras::RASCONNSTATE state, ras::DWORD error)
+    {
         service.Report(state, error);
         control.DeliverReports();
     }
@@ -30,7 +31,8 @@ protected:
         std::int64_t length;
         std::string label;
     };
-    void RunTicks(int count) {
+    void RunTicks(int count)
+    {
         for (int i = 0; i < count && window.timerRunning; ++i) {
             pump.SleepSlice(1000);
             const std::int64_t start = pump.now;
@@ -38,11 +40,13 @@ protected:
             ticks.push_back({start, pump.now - start, window.counter});
         }
     }
-    void Untick() {
+    void Untick()
+    {
         window.ticked = false;
         CheckBox1Click(window, control);
     }
-    void Tick() {
+    void Tick()
+    {
         window.ticked = true;
         CheckBox1Click(window, control);
     }
@@ -55,7 +59,8 @@ protected:
     std::vector<TickRecord> ticks;
 };
 
-TEST_F(TickTest, TheEnableBoxResetsCountersAndDebtThenSavesAndShowsZero) {
+TEST_F(TickTest, TheEnableBoxResetsCountersAndDebtThenSavesAndShowsZero)
+{
     window.elapsed = 7;
     window.tickCount = 40;
     control.RedialPending = true;
@@ -71,7 +76,8 @@ TEST_F(TickTest, TheEnableBoxResetsCountersAndDebtThenSavesAndShowsZero) {
     EXPECT_EQ(window.saves, 2);
 }
 
-TEST_F(TickTest, ACycleWithPeriodThreeAndPauseFive) {
+TEST_F(TickTest, ACycleWithPeriodThreeAndPauseFive)
+{
     service.connections = {{"ADSL", FakeHandle(1)}};
     service.duringDial = [&] { service.connections = {{"ADSL", service.nextDialHandle}}; };
     Tick();
@@ -93,7 +99,8 @@ TEST_F(TickTest, ACycleWithPeriodThreeAndPauseFive) {
     EXPECT_TRUE(window.timerRunning);
 }
 
-TEST_F(TickTest, UntickingDuringTheHangUpWaitsStopsTheTicks) {
+TEST_F(TickTest, UntickingDuringTheHangUpWaitsStopsTheTicks)
+{
     service.connections = {{"ADSL", FakeHandle(1)}};
     Tick();
     RunTicks(3);
@@ -106,7 +113,8 @@ TEST_F(TickTest, UntickingDuringTheHangUpWaitsStopsTheTicks) {
     EXPECT_TRUE(service.dials.empty());
 }
 
-TEST_F(TickTest, UntickingDuringThePauseStillDialsOnceThenStops) {
+TEST_F(TickTest, UntickingDuringThePauseStillDialsOnceThenStops)
+{
     Tick();
     RunTicks(4);  // the fourth tick owes a re-dial: nothing was connected
     ASSERT_TRUE(control.RedialPending);
@@ -119,7 +127,8 @@ TEST_F(TickTest, UntickingDuringThePauseStillDialsOnceThenStops) {
     EXPECT_FALSE(control.RedialPending);
 }
 
-TEST_F(TickTest, AFailureInsideTheStepIsDroppedAndTheTickGoesOn) {
+TEST_F(TickTest, AFailureInsideTheStepIsDroppedAndTheTickGoesOn)
+{
     Tick();
     window.onEntryRead = [] { throw std::runtime_error("widget gone"); };
     RunTicks(2);
@@ -128,14 +137,16 @@ TEST_F(TickTest, AFailureInsideTheStepIsDroppedAndTheTickGoesOn) {
     EXPECT_TRUE(window.timerRunning);
 }
 
-TEST_F(TickTest, TheCounterShowsTheTextTablesSuffix) {
+TEST_F(TickTest, TheCounterShowsTheTextTablesSuffix)
+{
     lookup = [](const std::string& key) { return key == "Sec" ? std::string(" s") : std::string(); };
     Tick();
     RunTicks(1);
     EXPECT_EQ(window.counter, "1 s");
 }
 
-TEST_F(TickTest, TheHomePageOpensOnceOnTheSixtiethTickAfterTheBoxChanged) {
+TEST_F(TickTest, TheHomePageOpensOnceOnTheSixtiethTickAfterTheBoxChanged)
+{
     window.period = 0;
     Tick();
     RunTicks(59);
@@ -156,7 +167,8 @@ TEST_F(TickTest, TheHomePageOpensOnceOnTheSixtiethTickAfterTheBoxChanged) {
     EXPECT_EQ(window.homePages, 2);
 }
 
-TEST_F(TickTest, TheTimerStaysStoppedDuringATick) {
+TEST_F(TickTest, TheTimerStaysStoppedDuringATick)
+{
     Tick();
     bool runningDuringWait = true;
     control.RedialPending = true;

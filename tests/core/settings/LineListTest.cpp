@@ -31,21 +31,15 @@ TEST_P(LineListSplitTest, SplitsAtEveryKindOfLineEnd)
     EXPECT_EQ(LineList::FromText(GetParam().text).Lines(), GetParam().lines);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LineListSplitTest, testing::Values(
-    SplitCase{"", {}},
-    SplitCase{"a", {"a"}},
-    SplitCase{"a\r\n", {"a"}},
-    SplitCase{"a\r\nb", {"a", "b"}},
-    SplitCase{"a\nb\n", {"a", "b"}},
-    SplitCase{"a\rb\r", {"a", "b"}},
-    SplitCase{"a\n\rb", {"a", "", "b"}},          // LF then CR: two line ends
-    SplitCase{"a\r\r\nb", {"a", "", "b"}},
-    SplitCase{"a\r\n\r\nb", {"a", "", "b"}},
-    SplitCase{"\r\n", {""}},
-    SplitCase{"\n\n", {"", ""}},
-    SplitCase{Bytes("a\r\nb\0c\r\nd"), {"a", "b"}},  // NUL ends the text
-    SplitCase{Bytes("\0a=b"), {}},
-    SplitCase{"x=\xa1\xa1\r\n", {"x=\xa1\xa1"}}));
+INSTANTIATE_TEST_SUITE_P(Cases, LineListSplitTest,
+                         testing::Values(SplitCase{"", {}}, SplitCase{"a", {"a"}}, SplitCase{"a\r\n", {"a"}},
+                                         SplitCase{"a\r\nb", {"a", "b"}}, SplitCase{"a\nb\n", {"a", "b"}},
+                                         SplitCase{"a\rb\r", {"a", "b"}},
+                                         SplitCase{"a\n\rb", {"a", "", "b"}},  // LF then CR: two line ends
+                                         SplitCase{"a\r\r\nb", {"a", "", "b"}}, SplitCase{"a\r\n\r\nb", {"a", "", "b"}},
+                                         SplitCase{"\r\n", {""}}, SplitCase{"\n\n", {"", ""}},
+                                         SplitCase{Bytes("a\r\nb\0c\r\nd"), {"a", "b"}},  // NUL ends the text
+                                         SplitCase{Bytes("\0a=b"), {}}, SplitCase{"x=\xa1\xa1\r\n", {"x=\xa1\xa1"}}));
 
 TEST(LineListTest, WritesEveryLineWithCrLf)
 {
@@ -67,21 +61,20 @@ TEST_P(LineListLookupTest, FirstLineWhoseNameMatchesCounts)
     EXPECT_EQ(LineList::FromText(c.text).Value(c.key), c.value);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LineListLookupTest, testing::Values(
-    LookupCase{"dialuser=abc", "dialuser", "abc"},
-    LookupCase{"DIALUSER=abc", "dialuser", "abc"},
-    LookupCase{"DialUser=abc", "DIALUSER", "abc"},
-    LookupCase{" dialuser=abc", "dialuser", ""},
-    LookupCase{"dialuser =abc", "dialuser", ""},
-    LookupCase{"dialuser= abc ", "dialuser", " abc "},
-    LookupCase{"dialpwd=one\r\ndialpwd=two", "dialpwd", "one"},
-    LookupCase{"dialpwd=a=b", "dialpwd", "a=b"},
-    LookupCase{"dialuser\r\ndialuser=x", "dialuser", "x"},   // no "=": no settings line
-    LookupCase{"dialuser", "dialuser", ""},
-    LookupCase{"dialuser=", "dialuser", ""},
-    LookupCase{"dialuserx=1\r\ndialuse=2", "dialuser", ""},
-    LookupCase{"\xef\xbb\xbf" "dialuser=x", "dialuser", ""},  // a byte-order mark spoils the name
-    LookupCase{"other=1\r\n\r\nstart=1", "start", "1"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LineListLookupTest,
+    testing::Values(LookupCase{"dialuser=abc", "dialuser", "abc"}, LookupCase{"DIALUSER=abc", "dialuser", "abc"},
+                    LookupCase{"DialUser=abc", "DIALUSER", "abc"}, LookupCase{" dialuser=abc", "dialuser", ""},
+                    LookupCase{"dialuser =abc", "dialuser", ""}, LookupCase{"dialuser= abc ", "dialuser", " abc "},
+                    LookupCase{"dialpwd=one\r\ndialpwd=two", "dialpwd", "one"},
+                    LookupCase{"dialpwd=a=b", "dialpwd", "a=b"},
+                    LookupCase{"dialuser\r\ndialuser=x", "dialuser", "x"},  // no "=": no settings line
+                    LookupCase{"dialuser", "dialuser", ""}, LookupCase{"dialuser=", "dialuser", ""},
+                    LookupCase{"dialuserx=1\r\ndialuse=2", "dialuser", ""},
+                    LookupCase{"\xef\xbb\xbf"
+                               "dialuser=x",
+                               "dialuser", ""},  // a byte-order mark spoils the name
+                    LookupCase{"other=1\r\n\r\nstart=1", "start", "1"}));
 
 TEST(LineListTest, SetValueReplacesFirstMatchInPlace)
 {

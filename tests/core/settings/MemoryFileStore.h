@@ -18,11 +18,11 @@ public:
     std::map<std::string, std::string> files;
     std::set<std::string> directories;
 
-    bool pathThrows = false;     // SettingsPath fails
-    bool readFails = false;      // ReadAll cannot open the file
-    bool readThrows = false;     // ReadAll fails with an exception
-    bool replaceFails = false;   // ReplaceAll cannot write
-    bool tidyThrows = false;     // RemoveLeftovers fails with an exception
+    bool pathThrows = false;    // SettingsPath fails
+    bool readFails = false;     // ReadAll cannot open the file
+    bool readThrows = false;    // ReadAll fails with an exception
+    bool replaceFails = false;  // ReplaceAll cannot write
+    bool tidyThrows = false;    // RemoveLeftovers fails with an exception
     int replaceCalls = 0;
     int tidyCalls = 0;
     // What a replace cut short left under the backup name: RemoveLeftovers

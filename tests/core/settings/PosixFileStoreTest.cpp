@@ -165,7 +165,8 @@ TEST_F(PosixFileStoreTest, SaveAndLoadThroughRealFiles)
     PlainSettingsView saved;
     saved.values = SettingsValues{2, "me", "pw", "180", "5", false};
     settings::SaveSettings(saved, store);
-    EXPECT_EQ(Content("dialup.ini"), "dialertext=2\r\ndialuser=me\r\ndialpwd=pw\r\ndialtime=180\r\ndialwainttime=5\r\nstart=0\r\n");
+    EXPECT_EQ(Content("dialup.ini"),
+              "dialertext=2\r\ndialuser=me\r\ndialpwd=pw\r\ndialtime=180\r\ndialwainttime=5\r\nstart=0\r\n");
 
     PlainSettingsView loaded;
     settings::LoadSettings(loaded, store);

@@ -75,50 +75,55 @@ TEST_P(LoadSettingsRulesTest, AppliesTheFileToTheWidgets)
     EXPECT_EQ(view.values.enabled, GetParam().after.enabled);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LoadSettingsRulesTest, testing::Values(
-    LoadCase{"all keys",
-             "dialertext=2\r\ndialuser=me\r\ndialpwd=secret\r\ndialtime=180\r\ndialwainttime=9\r\nstart=0\r\n",
-             {2, "me", "secret", "180", "9", false}},
-    LoadCase{"empty file", "", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"key in capitals", "DIALUSER=abc", {1, "abc", "old-pwd", "30", "7", false}},
-    LoadCase{"blank before the key", " dialuser=abc", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"blank before the =", "dialuser =abc", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"blank after the = is kept", "dialuser= abc", {1, " abc", "old-pwd", "30", "7", false}},
-    LoadCase{"first of two lines", "dialpwd=one\r\ndialpwd=two", {1, "", "one", "30", "7", false}},
-    LoadCase{"value holding =", "dialpwd=a=b", {1, "", "a=b", "30", "7", false}},
-    LoadCase{"blank password not applied", "dialpwd=   ", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"password applied untrimmed", "dialpwd= p w ", {1, "", " p w ", "30", "7", false}},
-    LoadCase{"double-byte blank is no blank", "dialpwd=\xa1\xa1", {1, "", "\xa1\xa1", "30", "7", false}},
-    LoadCase{"ANSI bytes kept", "dialuser=\xd5\xcb\xba\xc5", {1, "\xd5\xcb\xba\xc5", "old-pwd", "30", "7", false}},
-    LoadCase{"entry -1 selects none", "dialertext=-1", {-1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"entry past the list selects none", "dialertext=99", {-1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"entry abc ignored", "dialertext=abc", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"entry with trailing blank ignored", "dialertext=2 ", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"entry with leading blank", "dialertext= 2", {2, "", "old-pwd", "30", "7", false}},
-    LoadCase{"entry in hexadecimal", "dialertext=$2", {2, "", "old-pwd", "30", "7", false}},
-    LoadCase{"entry above 32 bits ignored", "dialertext=4294967296", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"blank entry ignored", "dialertext=  ", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"invalid entry, later keys load", "dialertext=zz\r\ndialuser=u\r\ndialtime=60",
-             {1, "u", "old-pwd", "60", "7", false}},
-    LoadCase{"period text as it stands", "dialtime=abc", {1, "", "old-pwd", "abc", "7", false}},
-    LoadCase{"period untrimmed", "dialtime= 30 ", {1, "", "old-pwd", " 30 ", "7", false}},
-    LoadCase{"blank period and pause kept", "dialtime=\t\r\ndialwainttime= ", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"start 1 with blanks", "start= 1\t", {1, "", "old-pwd", "30", "7", true}},
-    LoadCase{"start 01", "start=01", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"start true", "start=true", {1, "", "old-pwd", "30", "7", false}},
-    LoadCase{"byte-order mark hides line 1", "\xef\xbb\xbf" "dialuser=x\r\ndialpwd=p",
-             {1, "", "p", "30", "7", false}},
-    LoadCase{"NUL hides the rest", Bytes("dialuser=a\r\n\0dialpwd=b\r\nstart=1"),
-             {1, "a", "old-pwd", "30", "7", false}},
-    LoadCase{"other names ignored", "x=1\r\ndialusers=2\r\n[dialup]\r\n", {1, "", "old-pwd", "30", "7", false}}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LoadSettingsRulesTest,
+    testing::Values(
+        LoadCase{"all keys",
+                 "dialertext=2\r\ndialuser=me\r\ndialpwd=secret\r\ndialtime=180\r\ndialwainttime=9\r\nstart=0\r\n",
+                 {2, "me", "secret", "180", "9", false}},
+        LoadCase{"empty file", "", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"key in capitals", "DIALUSER=abc", {1, "abc", "old-pwd", "30", "7", false}},
+        LoadCase{"blank before the key", " dialuser=abc", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"blank before the =", "dialuser =abc", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"blank after the = is kept", "dialuser= abc", {1, " abc", "old-pwd", "30", "7", false}},
+        LoadCase{"first of two lines", "dialpwd=one\r\ndialpwd=two", {1, "", "one", "30", "7", false}},
+        LoadCase{"value holding =", "dialpwd=a=b", {1, "", "a=b", "30", "7", false}},
+        LoadCase{"blank password not applied", "dialpwd=   ", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"password applied untrimmed", "dialpwd= p w ", {1, "", " p w ", "30", "7", false}},
+        LoadCase{"double-byte blank is no blank", "dialpwd=\xa1\xa1", {1, "", "\xa1\xa1", "30", "7", false}},
+        LoadCase{"ANSI bytes kept", "dialuser=\xd5\xcb\xba\xc5", {1, "\xd5\xcb\xba\xc5", "old-pwd", "30", "7", false}},
+        LoadCase{"entry -1 selects none", "dialertext=-1", {-1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"entry past the list selects none", "dialertext=99", {-1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"entry abc ignored", "dialertext=abc", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"entry with trailing blank ignored", "dialertext=2 ", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"entry with leading blank", "dialertext= 2", {2, "", "old-pwd", "30", "7", false}},
+        LoadCase{"entry in hexadecimal", "dialertext=$2", {2, "", "old-pwd", "30", "7", false}},
+        LoadCase{"entry above 32 bits ignored", "dialertext=4294967296", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"blank entry ignored", "dialertext=  ", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"invalid entry, later keys load",
+                 "dialertext=zz\r\ndialuser=u\r\ndialtime=60",
+                 {1, "u", "old-pwd", "60", "7", false}},
+        LoadCase{"period text as it stands", "dialtime=abc", {1, "", "old-pwd", "abc", "7", false}},
+        LoadCase{"period untrimmed", "dialtime= 30 ", {1, "", "old-pwd", " 30 ", "7", false}},
+        LoadCase{"blank period and pause kept", "dialtime=\t\r\ndialwainttime= ", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"start 1 with blanks", "start= 1\t", {1, "", "old-pwd", "30", "7", true}},
+        LoadCase{"start 01", "start=01", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"start true", "start=true", {1, "", "old-pwd", "30", "7", false}},
+        LoadCase{"byte-order mark hides line 1",
+                 "\xef\xbb\xbf"
+                 "dialuser=x\r\ndialpwd=p",
+                 {1, "", "p", "30", "7", false}},
+        LoadCase{
+            "NUL hides the rest", Bytes("dialuser=a\r\n\0dialpwd=b\r\nstart=1"), {1, "a", "old-pwd", "30", "7", false}},
+        LoadCase{"other names ignored", "x=1\r\ndialusers=2\r\n[dialup]\r\n", {1, "", "old-pwd", "30", "7", false}}));
 
 TEST_F(SettingsFileTest, EveryKindOfLineEndLoadsAlike)
 {
     for (const char* end : {"\r\n", "\n", "\r"}) {
         SCOPED_TRACE(testing::PrintToString(std::string(end)));
         const std::string e(end);
-        WriteFile("dialertext=0" + e + "dialuser=u" + e + "dialpwd=p" + e + "dialtime=180" + e
-                  + "dialwainttime=5" + e + "start=0" + e);
+        WriteFile("dialertext=0" + e + "dialuser=u" + e + "dialpwd=p" + e + "dialtime=180" + e + "dialwainttime=5" + e +
+                  "start=0" + e);
         view.values = SettingsValues{};
 
         LoadSettings(view, store);
@@ -250,8 +255,7 @@ TEST_F(SettingsFileTest, TickingEnableBoxWhileLoadingRewritesTheFile)
 
     EXPECT_EQ(view.clickCount, 1);
     EXPECT_EQ(store.replaceCalls, 1);
-    EXPECT_EQ(store.SettingsBytes(),
-              "dialertext=2\r\ndialuser=Me\r\ndialtime=0\r\ndialwainttime=5\r\nstart=1\r\n");
+    EXPECT_EQ(store.SettingsBytes(), "dialertext=2\r\ndialuser=Me\r\ndialtime=0\r\ndialwainttime=5\r\nstart=1\r\n");
 }
 
 TEST_F(SettingsFileTest, LoadingWithoutStartOneWritesNothing)
@@ -292,16 +296,21 @@ TEST_P(SaveSettingsFormatTest, WritesKeysInOrderSkippingEmptyValues)
     EXPECT_EQ(store.SettingsBytes(), GetParam().file);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SaveSettingsFormatTest, testing::Values(
-    SaveCase{"sample", {0, "me", "pw", "180", "5", true},
-             "dialertext=0\r\ndialuser=me\r\ndialpwd=pw\r\ndialtime=180\r\ndialwainttime=5\r\nstart=1\r\n"},
-    SaveCase{"empty password", {0, "me", "", "180", "5", true},
-             "dialertext=0\r\ndialuser=me\r\ndialtime=180\r\ndialwainttime=5\r\nstart=1\r\n"},
-    SaveCase{"first run", {},
-             "dialertext=-1\r\ndialtime=0\r\ndialwainttime=5\r\nstart=0\r\n"},
-    SaveCase{"all texts empty", {2, "", "", "", "", false}, "dialertext=2\r\nstart=0\r\n"},
-    SaveCase{"texts verbatim", {1, " a=b ", "   ", "abc", "\xa1\xa1", false},
-             "dialertext=1\r\ndialuser= a=b \r\ndialpwd=   \r\ndialtime=abc\r\ndialwainttime=\xa1\xa1\r\nstart=0\r\n"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveSettingsFormatTest,
+    testing::Values(
+        SaveCase{"sample",
+                 {0, "me", "pw", "180", "5", true},
+                 "dialertext=0\r\ndialuser=me\r\ndialpwd=pw\r\ndialtime=180\r\ndialwainttime=5\r\nstart=1\r\n"},
+        SaveCase{"empty password",
+                 {0, "me", "", "180", "5", true},
+                 "dialertext=0\r\ndialuser=me\r\ndialtime=180\r\ndialwainttime=5\r\nstart=1\r\n"},
+        SaveCase{"first run", {}, "dialertext=-1\r\ndialtime=0\r\ndialwainttime=5\r\nstart=0\r\n"},
+        SaveCase{"all texts empty", {2, "", "", "", "", false}, "dialertext=2\r\nstart=0\r\n"},
+        SaveCase{
+            "texts verbatim",
+            {1, " a=b ", "   ", "abc", "\xa1\xa1", false},
+            "dialertext=1\r\ndialuser= a=b \r\ndialpwd=   \r\ndialtime=abc\r\ndialwainttime=\xa1\xa1\r\nstart=0\r\n"}));
 
 TEST_F(SettingsFileTest, SaveReplacesWholeFile)
 {

@@ -14,35 +14,36 @@
 
 namespace {
 
-using EnumEntriesFn = ras::DWORD(RASAPI_CALL*)(const char*, const char*, ras::RASENTRYNAMEA*, ras::DWORD*,
-                                                ras::DWORD*);
+using EnumEntriesFn = ras::DWORD(RASAPI_CALL*)(const char*, const char*, ras::RASENTRYNAMEA*, ras::DWORD*, ras::DWORD*);
 using EnumConnectionsFn = ras::DWORD(RASAPI_CALL*)(ras::RASCONNA*, ras::DWORD*, ras::DWORD*);
-using DialFn = ras::DWORD(RASAPI_CALL*)(void*, const char*, ras::RASDIALPARAMSA*, ras::DWORD, void*,
-                                         ras::HRASCONN*);
+using DialFn = ras::DWORD(RASAPI_CALL*)(void*, const char*, ras::RASDIALPARAMSA*, ras::DWORD, void*, ras::HRASCONN*);
 using HangUpFn = ras::DWORD(RASAPI_CALL*)(ras::HRASCONN);
 
-constexpr char kConfig[] =
-    "# written by rasapi32_sim_test\r\n"
-    "entry=Home\r\n"
-    "connected=Office\r\n"
-    "fail=Flaky:691\r\n"
-    "delay_ms=20\r\n";
+constexpr char kConfig[] = "# written by rasapi32_sim_test\r\n"
+                           "entry=Home\r\n"
+                           "connected=Office\r\n"
+                           "fail=Flaky:691\r\n"
+                           "delay_ms=20\r\n";
 
-std::wstring DllPath() {
+std::wstring DllPath()
+{
     const std::string path = RASSIM_DLL_PATH;
     std::wstring wide(path.begin(), path.end());
     for (wchar_t& c : wide)
-        if (c == L'/') c = L'\\';
+        if (c == L'/')
+            c = L'\\';
     return wide;
 }
 
-std::wstring ConfigPath() {
+std::wstring ConfigPath()
+{
     std::wstring path = DllPath();
     return path.substr(0, path.find_last_of(L'\\') + 1) + L"rassim.ini";
 }
 
 template <typename Fn>
-Fn Export(HMODULE module, const char* name) {
+Fn Export(HMODULE module, const char* name)
+{
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
@@ -53,28 +54,33 @@ struct Reports {
     std::vector<std::pair<ras::RASCONNSTATE, ras::DWORD>> seen;
 } g_reports;
 
-void RASAPI_CALL Notifier(ras::UINT message, ras::RASCONNSTATE state, ras::DWORD error) {
+void RASAPI_CALL Notifier(ras::UINT message, ras::RASCONNSTATE state, ras::DWORD error)
+{
     {
         std::lock_guard lock(g_reports.mutex);
-        if (message == ras::WM_RASDIALEVENT) g_reports.seen.emplace_back(state, error);
+        if (message == ras::WM_RASDIALEVENT)
+            g_reports.seen.emplace_back(state, error);
     }
     g_reports.arrived.notify_all();
 }
 
-bool WaitForReport(ras::RASCONNSTATE state, ras::DWORD error) {
+bool WaitForReport(ras::RASCONNSTATE state, ras::DWORD error)
+{
     std::unique_lock lock(g_reports.mutex);
     return g_reports.arrived.wait_for(lock, std::chrono::seconds(5), [&] {
         for (const auto& [s, e] : g_reports.seen)
-            if (s == state && e == error) return true;
+            if (s == state && e == error)
+                return true;
         return false;
     });
 }
 
 class RasApi32SimTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        HANDLE file = CreateFileW(ConfigPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    static void SetUpTestSuite()
+    {
+        HANDLE file =
+            CreateFileW(ConfigPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         DWORD written = 0;
         WriteFile(file, kConfig, sizeof kConfig - 1, &written, nullptr);
@@ -92,7 +98,8 @@ protected:
 
     static void TearDownTestSuite() { DeleteFileW(ConfigPath().c_str()); }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_NE(module_, nullptr);
         enumEntries = Export<EnumEntriesFn>(module_, "RasEnumEntriesA");
         enumConnections = Export<EnumConnectionsFn>(module_, "RasEnumConnectionsA");
@@ -101,7 +108,8 @@ protected:
         ASSERT_TRUE(enumEntries && enumConnections && dial && hangUp);
     }
 
-    std::vector<std::pair<std::string, ras::HRASCONN>> Connections() {
+    std::vector<std::pair<std::string, ras::HRASCONN>> Connections()
+    {
         std::vector<ras::RASCONNA> table(11);
         table[0].dwSize = ras::kConnSize;
         ras::DWORD bytes = static_cast<ras::DWORD>(table.size() * sizeof(ras::RASCONNA));
@@ -115,7 +123,8 @@ protected:
         return listed;
     }
 
-    ras::DWORD Dial(const char* entry, ras::HRASCONN& handle) {
+    ras::DWORD Dial(const char* entry, ras::HRASCONN& handle)
+    {
         ras::RASDIALPARAMSA params{};
         params.dwSize = ras::kDialParamsSize;
         std::strcpy(params.szEntryName, entry);
@@ -123,8 +132,8 @@ protected:
         std::strcpy(params.szPassword, "password");
         std::strcpy(params.szCallbackNumber, "*");
         std::strcpy(params.szDomain, "*");
-        return dial(nullptr, nullptr, &params, ras::kNotifierTypeRasDialFunc,
-                    reinterpret_cast<void*>(&Notifier), &handle);
+        return dial(nullptr, nullptr, &params, ras::kNotifierTypeRasDialFunc, reinterpret_cast<void*>(&Notifier),
+                    &handle);
     }
 
     static inline HMODULE module_ = nullptr;
@@ -134,7 +143,8 @@ protected:
     HangUpFn hangUp = nullptr;
 };
 
-TEST_F(RasApi32SimTest, ListsThePhonebookOfItsConfigFile) {
+TEST_F(RasApi32SimTest, ListsThePhonebookOfItsConfigFile)
+{
     std::vector<ras::RASENTRYNAMEA> entries(16);
     entries[0].dwSize = ras::kEntryNameSize;
     ras::DWORD bytes = 16 * ras::kEntryNameSize, count = 0;
@@ -148,7 +158,8 @@ TEST_F(RasApi32SimTest, ListsThePhonebookOfItsConfigFile) {
     EXPECT_EQ(enumEntries(nullptr, nullptr, entries.data(), &bytes, &count), ras::ERROR_INVALID_SIZE);
 }
 
-TEST_F(RasApi32SimTest, DialsConnectsAndHangsUp) {
+TEST_F(RasApi32SimTest, DialsConnectsAndHangsUp)
+{
     ASSERT_EQ(Connections().size(), 1u);
     EXPECT_EQ(Connections()[0].first, "Office");
 
@@ -166,7 +177,8 @@ TEST_F(RasApi32SimTest, DialsConnectsAndHangsUp) {
     EXPECT_EQ(hangUp(handle), static_cast<ras::DWORD>(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(RasApi32SimTest, AFailingEntryReportsTheEndWithItsCode) {
+TEST_F(RasApi32SimTest, AFailingEntryReportsTheEndWithItsCode)
+{
     ras::HRASCONN handle = nullptr;
     ASSERT_EQ(Dial("Flaky", handle), ras::SUCCESS);
     ASSERT_TRUE(WaitForReport(ras::RASCS_Disconnected, ras::ERROR_AUTHENTICATION_FAILURE));

@@ -119,7 +119,8 @@ TEST(KilledSaveTest, EveryKillLeavesAWholeFile)
         ASSERT_EQ(SaveNumberNow(file), 0);
     }
     std::printf("kills at saves:");
-    for (const long n : seen) std::printf(" %ld", n);
+    for (const long n : seen)
+        std::printf(" %ld", n);
     std::printf("\n");
 }
 

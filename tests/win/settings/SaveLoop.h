@@ -14,8 +14,11 @@ inline SettingsValues NthSave(long n)
 {
     // A long password makes each file a few kilobytes, so that a kill may
     // land inside a write.
-    return SettingsValues{static_cast<int>(n % 3), "user-" + std::to_string(n),
-                          std::string(4000, static_cast<char>('a' + n % 26)), std::to_string(60 + n % 100), "5",
+    return SettingsValues{static_cast<int>(n % 3),
+                          "user-" + std::to_string(n),
+                          std::string(4000, static_cast<char>('a' + n % 26)),
+                          std::to_string(60 + n % 100),
+                          "5",
                           n % 2 == 0};
 }
 

@@ -26,8 +26,8 @@ WideTemporaryDirectory::WideTemporaryDirectory(const std::wstring& stem)
         throw std::runtime_error("no temporary directory");
     }
     for (unsigned attempt = 0; path_.empty(); ++attempt) {
-        std::wstring candidate = std::wstring(base) + stem + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-"
-                                 + std::to_wstring(attempt);
+        std::wstring candidate = std::wstring(base) + stem + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(attempt);
         if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
             path_ = candidate;
         } else if (::GetLastError() != ERROR_ALREADY_EXISTS || attempt > 100) {
@@ -85,17 +85,17 @@ void RemoveTree(const std::wstring& path)
 
 bool PutFile(const std::wstring& path, const std::string& bytes)
 {
-    const settings::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    const settings::UniqueHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    return file.Valid() && ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-           && written == bytes.size();
+    return file.Valid() && ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 std::optional<std::string> FileBytes(const std::wstring& path)
 {
-    const settings::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const settings::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return std::nullopt;
     }

@@ -51,15 +51,9 @@ protected:
     std::wstring PathOf(const std::wstring& name) const { return directory.PathOf(name); }
     std::string Utf8PathOf(const std::wstring& name) const { return Utf8(PathOf(name)); }
 
-    void Put(const std::wstring& name, const std::string& bytes) const
-    {
-        ASSERT_TRUE(PutFile(PathOf(name), bytes));
-    }
+    void Put(const std::wstring& name, const std::string& bytes) const { ASSERT_TRUE(PutFile(PathOf(name), bytes)); }
 
-    std::string Content(const std::wstring& name) const
-    {
-        return FileBytes(PathOf(name)).value_or("<cannot open>");
-    }
+    std::string Content(const std::wstring& name) const { return FileBytes(PathOf(name)).value_or("<cannot open>"); }
 
     WideTemporaryDirectory directory;
     WinFileStore store;
@@ -133,8 +127,8 @@ TEST_F(WinFileStoreTest, ReplacingKeepsTheSecurityDescriptor)
 {
     Put(L"dialup.ini", "dialuser=old\r\n");
     PSECURITY_DESCRIPTOR wanted = nullptr;
-    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)(A;;FR;;;BU)",
-                                                                       SDDL_REVISION_1, &wanted, nullptr));
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)(A;;FR;;;BU)", SDDL_REVISION_1,
+                                                                       &wanted, nullptr));
     const BOOL set = ::SetFileSecurityW(PathOf(L"dialup.ini").c_str(), DACL_SECURITY_INFORMATION, wanted);
     ::LocalFree(wanted);
     const std::wstring before = DaclOf(PathOf(L"dialup.ini"));
@@ -211,10 +205,11 @@ TEST_P(HeldFileTest, FileHeldOpenIsLeftAsItWas)
     EXPECT_EQ(Content(L"dialup.ini"), old);
 }
 
-INSTANTIATE_TEST_SUITE_P(Holders, HeldFileTest, testing::Values(
-    HolderCase{"reader sharing reads", GENERIC_READ, FILE_SHARE_READ},
-    HolderCase{"writer sharing reads and writes", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE},
-    HolderCase{"writer sharing nothing", GENERIC_READ | GENERIC_WRITE, 0}),
+INSTANTIATE_TEST_SUITE_P(
+    Holders, HeldFileTest,
+    testing::Values(HolderCase{"reader sharing reads", GENERIC_READ, FILE_SHARE_READ},
+                    HolderCase{"writer sharing reads and writes", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE},
+                    HolderCase{"writer sharing nothing", GENERIC_READ | GENERIC_WRITE, 0}),
     [](const testing::TestParamInfo<HolderCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST_F(WinFileStoreTest, ReadAllGivesTheBytesOrNothing)
@@ -328,7 +323,8 @@ protected:
         const HANDLE search = ::FindFirstFileW(LongForm(L"*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
-                if (found.cFileName[0] != L'.') names.push_back(found.cFileName);
+                if (found.cFileName[0] != L'.')
+                    names.push_back(found.cFileName);
             } while (::FindNextFileW(search, &found));
             ::FindClose(search);
         }
@@ -353,8 +349,8 @@ TEST_P(LongPathTest, SaveFailsQuietlyAndLeavesTheFile)
 
 // The file's own path reaches MAX_PATH, or only the temporary names beside
 // it would.
-INSTANTIATE_TEST_SUITE_P(Lengths, LongPathTest, testing::Values(std::size_t{MAX_PATH + 20}, std::size_t{MAX_PATH},
-                                                                 std::size_t{MAX_PATH - 5}));
+INSTANTIATE_TEST_SUITE_P(Lengths, LongPathTest,
+                         testing::Values(std::size_t{MAX_PATH + 20}, std::size_t{MAX_PATH}, std::size_t{MAX_PATH - 5}));
 
 TEST_F(WinFileStoreTest, PathJustShortEnoughIsSaved)
 {
@@ -375,12 +371,14 @@ TEST_F(WinFileStoreTest, RemovesOnlyItsOwnTemporaryNames)
     Put(L"dialup.ini", "dialuser=current\r\n");
     const Names ours{L"dialup.ini.1a2b-0.tmp", L"dialup.ini.ffffffff-99.old.tmp", L"DIALUP.INI.3-1.tmp",
                      L"dialup.ini.0-7.old.tmp"};
-    const Names others{L"dialup.ini.tmp",        L"dialup.ini.x-1.tmp",          L"dialup.ini.1-100.tmp",
-                       L"dialup.ini.1-1.bak",    L"other.ini.1-1.tmp",           L"dialup.ini.1-1.tmp.txt",
-                       L"dialup.ini.1--1.tmp",   L"dialup.ini.123456789-1.tmp",  L"dialup.ini.1-1.new.tmp",
-                       L"dialup.ini.A-1.tmp",    L"xdialup.ini.1-1.tmp",         L"dialup.ini.-1.tmp"};
-    for (const auto& name : ours) Put(name, "leftover");
-    for (const auto& name : others) Put(name, "someone else's");
+    const Names others{L"dialup.ini.tmp",      L"dialup.ini.x-1.tmp",         L"dialup.ini.1-100.tmp",
+                       L"dialup.ini.1-1.bak",  L"other.ini.1-1.tmp",          L"dialup.ini.1-1.tmp.txt",
+                       L"dialup.ini.1--1.tmp", L"dialup.ini.123456789-1.tmp", L"dialup.ini.1-1.new.tmp",
+                       L"dialup.ini.A-1.tmp",  L"xdialup.ini.1-1.tmp",        L"dialup.ini.-1.tmp"};
+    for (const auto& name : ours)
+        Put(name, "leftover");
+    for (const auto& name : others)
+        Put(name, "someone else's");
     ASSERT_TRUE(::CreateDirectoryW(PathOf(L"dialup.ini.5-5.tmp").c_str(), nullptr));
     Put(L"dialup.ini.6-6.tmp", "still being written");
     const UniqueHandle writing(::CreateFileW(PathOf(L"dialup.ini.6-6.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
@@ -441,7 +439,8 @@ TEST_F(WinFileStoreTest, FirstSaveRemovesLeftoversBesideAnExistingFile)
 
     settings::SaveSettings(view, settingsStore);
 
-    EXPECT_EQ(Content(L"dialup.ini"), "dialertext=-1\r\ndialuser=saved\r\ndialtime=0\r\ndialwainttime=5\r\nstart=0\r\n");
+    EXPECT_EQ(Content(L"dialup.ini"),
+              "dialertext=-1\r\ndialuser=saved\r\ndialtime=0\r\ndialwainttime=5\r\nstart=0\r\n");
     EXPECT_EQ(directory.EntryNames(), Names{L"dialup.ini"});
 }
 

@@ -14,7 +14,7 @@ public:
     HRESULT translateResult = S_FALSE;
     std::vector<MSG> offered;
     std::function<void(const MSG&)> onOffered;  // e.g. to log the order of events
-    long refs = 1;  // the test owns the object; the counts only have to balance
+    long refs = 1;                              // the test owns the object; the counts only have to balance
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {

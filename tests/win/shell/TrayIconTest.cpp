@@ -136,15 +136,14 @@ std::string RepeatBytes(const std::string& s, int n)
 INSTANTIATE_TEST_SUITE_P(
     Cases, TrayTipTest,
     ::testing::Values(
-        TipCase{"Short", L"Velmora V2.0.10", 1252, "Velmora V2.0.10"},
-        TipCase{"Empty", L"", 1252, ""},
+        TipCase{"Short", L"Velmora V2.0.10", 1252, "Velmora V2.0.10"}, TipCase{"Empty", L"", 1252, ""},
         TipCase{"Exactly63", std::wstring(63, L'x'), 1252, std::string(63, 'x')},
         TipCase{"Ascii64Cut", std::wstring(64, L'x'), 1252, std::string(63, 'x')},
         TipCase{"GbFits", L"A" + Repeat(kHan, 31), 936, std::string(1, 'A').append(RepeatBytes("\xB2\xA6", 31))},
         TipCase{"GbCutBeforeHalfCharacter", Repeat(kHan, 32), 936, RepeatBytes("\xB2\xA6", 31)},
         TipCase{"SurrogatePairKeptWhole", std::wstring(60, L'a') + L"\U0001F600", CP_UTF8, std::string(60, 'a')},
         TipCase{"SurrogatePairFits", std::wstring(59, L'a') + L"\U0001F600", CP_UTF8,
-                 std::string(59, 'a').append("\xF0\x9F\x98\x80")}),
+                std::string(59, 'a').append("\xF0\x9F\x98\x80")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -231,8 +231,7 @@ TEST_F(TrayPopupMenuTest, TheMeasuredWidthHoldsTheIconColumnBesideTheText)
         int position;
         TrayMenuCommand item;
         const wchar_t* text;
-    } cases[] = {{0, TrayMenuCommand::ShowMainWindow, L"显示主窗口(&S)"},
-                 {1, TrayMenuCommand::Exit, L"退出系统(&E)"}};
+    } cases[] = {{0, TrayMenuCommand::ShowMainWindow, L"显示主窗口(&S)"}, {1, TrayMenuCommand::Exit, L"退出系统(&E)"}};
     for (const auto& item : cases) {
         MEASUREITEMSTRUCT measure{};
         measure.CtlType = ODT_MENU;

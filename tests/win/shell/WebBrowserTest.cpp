@@ -42,8 +42,7 @@ bool PumpUntil(Done done, std::chrono::milliseconds limit = std::chrono::millise
 long CountRequests(const LoopbackHttpServer& server, const std::string& line)
 {
     const auto requests = server.Requests();
-    return std::count_if(requests.begin(), requests.end(),
-                         [&](const std::string& r) { return r.rfind(line, 0) == 0; });
+    return std::count_if(requests.begin(), requests.end(), [&](const std::string& r) { return r.rfind(line, 0) == 0; });
 }
 
 class WebBrowserTest : public ::testing::Test {
@@ -51,8 +50,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-        window_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 530, 440,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 530, 440, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(window_, nullptr);
         SetWebHostForTests(server_.Host());
     }
@@ -165,9 +164,9 @@ TEST_F(WebBrowserTest, OnlyKeyMessagesWithTheFocusInTheControlsAreaAreOffered)
         UINT message;
         bool offered;
     } cases[] = {
-        {inside, WM_KEYDOWN, true},    {inside, WM_CHAR, true},      {inside, WM_SYSKEYDOWN, true},
-        {inside, WM_KEYUP, true},      {inside, WM_LBUTTONDOWN, false}, {inside, WM_TIMER, false},
-        {window_, WM_KEYDOWN, true},   {outside, WM_KEYDOWN, false},
+        {inside, WM_KEYDOWN, true},  {inside, WM_CHAR, true},         {inside, WM_SYSKEYDOWN, true},
+        {inside, WM_KEYUP, true},    {inside, WM_LBUTTONDOWN, false}, {inside, WM_TIMER, false},
+        {window_, WM_KEYDOWN, true}, {outside, WM_KEYDOWN, false},
     };
     for (const auto& c : cases) {
         SetFocus(c.focus);

@@ -28,22 +28,22 @@ TEST_P(ExactConversionTest, HoldsTheTextExactlyOrSaysItCannot)
     EXPECT_EQ(ui::BytesFromWide(c.text, c.codePage), c.substituted);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ExactConversionTest,
-    ::testing::Values(ExactCase{L"user@isp", kWestern, "user@isp", "user@isp"},
-                      ExactCase{L"caf\x00E9", kWestern, "caf\xE9", "caf\xE9"},
-                      ExactCase{L"\x20AC", kWestern, "\x80", "\x80"},
-                      // 密码: not in the western code page.
-                      ExactCase{L"\x5BC6\x7801", kWestern, std::nullopt, "??"},
-                      // Ā and ł would become A and l by best fit.
-                      ExactCase{L"p\x0100ss", kWestern, std::nullopt, "p?ss"},
-                      ExactCase{L"\x0142", kWestern, std::nullopt, "?"},
-                      ExactCase{L"\x5BC6\x7801", kChinese, "\xC3\xDC\xC2\xEB", "\xC3\xDC\xC2\xEB"},
-                      ExactCase{L"\x00E9", kChinese, "\xA8\xA6", "\xA8\xA6"},
-                      ExactCase{L"\x0E01", kChinese, std::nullopt, "?"},  // Thai
-                      ExactCase{L"\x5BC6", ui::kUtf8CodePage, "\xE5\xAF\x86", "\xE5\xAF\x86"},
-                      ExactCase{L"a\xD800", ui::kUtf8CodePage, std::nullopt, "a\xEF\xBF\xBD"},  // lone surrogate
-                      ExactCase{L"", kWestern, "", ""}));
+INSTANTIATE_TEST_SUITE_P(Texts, ExactConversionTest,
+                         ::testing::Values(ExactCase{L"user@isp", kWestern, "user@isp", "user@isp"},
+                                           ExactCase{L"caf\x00E9", kWestern, "caf\xE9", "caf\xE9"},
+                                           ExactCase{L"\x20AC", kWestern, "\x80", "\x80"},
+                                           // 密码: not in the western code page.
+                                           ExactCase{L"\x5BC6\x7801", kWestern, std::nullopt, "??"},
+                                           // Ā and ł would become A and l by best fit.
+                                           ExactCase{L"p\x0100ss", kWestern, std::nullopt, "p?ss"},
+                                           ExactCase{L"\x0142", kWestern, std::nullopt, "?"},
+                                           ExactCase{L"\x5BC6\x7801", kChinese, "\xC3\xDC\xC2\xEB", "\xC3\xDC\xC2\xEB"},
+                                           ExactCase{L"\x00E9", kChinese, "\xA8\xA6", "\xA8\xA6"},
+                                           ExactCase{L"\x0E01", kChinese, std::nullopt, "?"},  // Thai
+                                           ExactCase{L"\x5BC6", ui::kUtf8CodePage, "\xE5\xAF\x86", "\xE5\xAF\x86"},
+                                           ExactCase{L"a\xD800", ui::kUtf8CodePage, std::nullopt,
+                                                     "a\xEF\xBF\xBD"},  // lone surrogate
+                                           ExactCase{L"", kWestern, "", ""}));
 
 TEST(AnsiText, ReadsBytesOfTheCodePage)
 {

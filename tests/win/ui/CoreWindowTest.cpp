@@ -63,7 +63,7 @@ TEST_F(CoreWindowTest, WithoutASettingsFileNothingIsLoadedOrWritten)
 
     window.reset();  // the end of the run writes the settings
     EXPECT_EQ(ReadFile(core.SettingsPath()), std::optional<std::string>("dialertext=-1\r\ndialtime=0\r\n"
-                                                                         "dialwainttime=5\r\nstart=0\r\n"));
+                                                                        "dialwainttime=5\r\nstart=0\r\n"));
 }
 
 TEST_F(CoreWindowTest, StoredSettingsFillTheWidgetsAndStartOneStartsTheTimerAndRewritesTheFile)
@@ -127,9 +127,17 @@ TEST_F(CoreWindowTest, APasswordTheCodePageCannotHoldMakesNoDialAndIsSavedWithou
         std::vector<std::string> dialled;
         const char* saved;
     } cases[] = {
-        {L"s\x0113" L"cret", {}, "dialpwd=s?cret\r\n"},  // ē: "e" by best fit
-        {L"\x5BC6\x7801", {}, "dialpwd=??\r\n"},       // 密码
-        {L"s\x00E9" L"cret", {"s\xE9" "cret"}, "dialpwd=s\xE9" "cret\r\n"},
+        {L"s\x0113"
+         L"cret",
+         {},
+         "dialpwd=s?cret\r\n"},                   // ē: "e" by best fit
+        {L"\x5BC6\x7801", {}, "dialpwd=??\r\n"},  // 密码
+        {L"s\x00E9"
+         L"cret",
+         {"s\xE9"
+          "cret"},
+         "dialpwd=s\xE9"
+         "cret\r\n"},
     };
     for (const auto& c : cases) {
         SimulatedCore fresh(directory.Path());

@@ -256,7 +256,7 @@ TEST_F(DialUpFrmTest, ATypedCharacterTheCodePageCannotHoldMakesTheCredentialsIne
         const char* bytes;
     } cases[] = {
         {window->PasswordBox(), L"\x5BC6\x7801", false, "??"},  // 密码
-        {window->AccountBox(), L"\x0100lice", false, "?lice"},   // not "Alice" by best fit
+        {window->AccountBox(), L"\x0100lice", false, "?lice"},  // not "Alice" by best fit
         {window->PasswordBox(), L"caf\x00E9", true, "caf\xE9"},
         {window->AccountBox(), L"alice", true, "alice"},
     };

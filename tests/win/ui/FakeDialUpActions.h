@@ -10,8 +10,8 @@
 
 struct FakeDialUpActions final : ui::DialUpActions {
     std::vector<std::string> items;
-    std::vector<std::string> calls;                  // in order: "items", "load", "save", "tick", "click"
-    std::vector<bool> tickedSeenByClick;             // the box's state as each click handler saw it
+    std::vector<std::string> calls;       // in order: "items", "load", "save", "tick", "click"
+    std::vector<bool> tickedSeenByClick;  // the box's state as each click handler saw it
     std::vector<std::string> savedAccounts;
 
     settings::LoadOutcome loadOutcome = settings::LoadOutcome::Loaded;

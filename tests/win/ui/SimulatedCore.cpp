@@ -28,7 +28,9 @@ public:
 
 struct SimulatedCore::Parts {
     explicit Parts(const std::string& directory)
-        : connections(service), store(directory), actions(service, connections, store, pump, language)
+        : connections(service),
+          store(directory),
+          actions(service, connections, store, pump, language)
     {
     }
     ras::sim::SimulatedRasService service;
