@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=(
     cmake make g++ libgtest-dev libgmock-dev googletest         # native build and tests (googletest: the source, for mingw)
-    clang libclang-rt-14-dev                                    # libFuzzer and sanitizer runtimes
+    clang libclang-rt-14-dev clang-format                       # libFuzzer, sanitizer runtimes, the style check
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix        # cross compilers (posix threads)
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 xvfb x11-utils xauth                                 # running the Windows build headless

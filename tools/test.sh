@@ -36,6 +36,9 @@ trap stop_started EXIT
 step "Installing packages"
 bash tools/install-deps.sh
 
+step "Style: the sources follow .clang-format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror --style=file
+
 step "Native: ASan + UBSan"
 cmake --preset native >/dev/null
 cmake --build --preset native -j"$jobs"
