@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ui/Panel.h"
+#include "ui/WindowText.h"
 
 namespace ui {
 
@@ -102,13 +103,6 @@ bool ShowsFocus(HWND window)
     return GetFocus() == window && !(SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }
 
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
 // A check box: a flat box framed in the shadow colour with the tick in the
 // window-text colour, the caption beside it in the colours its parent
 // gives.
@@ -140,7 +134,7 @@ void PaintCheckBox(HWND window, HDC dc)
 
     RECT text = area;
     text.left = kCheckBoxSize + kCheckTextGap;
-    const std::wstring caption = TextOf(window);
+    const std::wstring caption = WindowText(window);
     const HGDIOBJ previousFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
     const int previousMode = SetBkMode(dc, TRANSPARENT);
     if (!enabled)
@@ -172,7 +166,7 @@ void PaintPushButton(HWND window, HDC dc)
     const int previousMode = SetBkMode(dc, TRANSPARENT);
     const int colour = !IsWindowEnabled(window) ? COLOR_GRAYTEXT : pressed ? COLOR_BTNHIGHLIGHT : COLOR_BTNTEXT;
     const COLORREF previousColour = SetTextColor(dc, GetSysColor(colour));
-    const std::wstring caption = TextOf(window);
+    const std::wstring caption = WindowText(window);
     RECT text = area;
     DrawTextW(dc, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | PrefixFormat(window));
     if (ShowsFocus(window)) {
