@@ -9,6 +9,7 @@
 #include "ras/win/RasApi32Service.h"
 #include "settings/win/WinFileStore.h"
 #include "ui/CoreDialUpActions.h"
+#include "ui/WindowClass.h"
 #include "ui/WindowProtocol.h"
 
 namespace app {
@@ -25,19 +26,9 @@ class DialReportWindow {
 public:
     explicit DialReportWindow(ras::ConnectionControl& connections) : connections_(connections)
     {
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        if (!GetClassInfoExW(instance, kReportWindowClass, &windowClass)) {
-            windowClass = WNDCLASSEXW{};
-            windowClass.cbSize = sizeof windowClass;
-            windowClass.lpfnWndProc = WindowProc;
-            windowClass.hInstance = instance;
-            windowClass.lpszClassName = kReportWindowClass;
-            if (!RegisterClassExW(&windowClass))
-                throw std::runtime_error("cannot register the dial report window class");
-        }
-        handle_ = CreateWindowExW(0, kReportWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
+        ui::RegisterWindowClassOnce(kReportWindowClass, WindowProc);
+        handle_ = CreateWindowExW(0, kReportWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), this);
         if (!handle_)
             throw std::runtime_error("cannot create the dial report window");
         const HWND target = handle_;

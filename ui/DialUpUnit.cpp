@@ -7,6 +7,7 @@
 
 #include "ui/AnsiText.h"
 #include "ui/SettingsTabTexts.h"
+#include "ui/WindowClass.h"
 #include "ui/WindowText.h"
 #include "ui/shell/ApplicationIcon.h"
 #include "ui/shell/ErrorReport.h"
@@ -99,19 +100,8 @@ void TDialUpFrm::CreateHandle()
     InitCommonControlClasses();
     RegisterPanelClass();
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExW(instance, kMainWindowClass, &windowClass)) {
-        windowClass = WNDCLASSEXW{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = WindowProcThunk;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-        windowClass.lpszClassName = kMainWindowClass;
-        if (!RegisterClassExW(&windowClass))
-            throw std::runtime_error("cannot register the main window class");
-    }
+    RegisterWindowClassOnce(kMainWindowClass, WindowProcThunk, LoadCursorW(nullptr, IDC_ARROW),
+                            LoadIconW(instance, MAKEINTRESOURCEW(1)));
 
     formBrush_.reset(CreateSolidBrush(kFormColour));
     formFont_ = MakeFont(12, GB2312_CHARSET, false);

@@ -1,5 +1,7 @@
 #include "ui/Panel.h"
 
+#include "ui/WindowClass.h"
+
 namespace ui {
 
 namespace {
@@ -95,17 +97,7 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 void RegisterPanelClass()
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (GetClassInfoExW(instance, kPanelClass, &windowClass))
-        return;
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = PanelProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kPanelClass;
-    RegisterClassExW(&windowClass);
+    RegisterWindowClassOnce(kPanelClass, PanelProc, LoadCursorW(nullptr, IDC_ARROW));
 }
 
 HWND CreatePanel(HWND parent, RECT bounds, const PanelLook* look, bool controlParent)
