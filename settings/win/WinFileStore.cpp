@@ -364,4 +364,40 @@ bool WinFileStore::ReplaceAll(const std::string& path, const std::string& bytes)
            temporary.PutInPlace(*target);
 }
 
+bool WinFileStore::AppendAll(const std::string& path, const std::string& bytes)
+{
+    const std::optional<std::wstring> wide = WidePath(path);
+    if (!wide || bytes.size() > MAXDWORD) {
+        return false;
+    }
+    // Append-only access makes every write go to the file's current end,
+    // even when another program appends meanwhile.
+    const UniqueHandle file(::CreateFileW(wide->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    const DWORD size = static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    return ::WriteFile(file.Get(), bytes.data(), size, &written, nullptr) && written == size;
+}
+
+std::optional<std::uint64_t> WinFileStore::FileSize(const std::string& path)
+{
+    const std::optional<std::wstring> wide = WidePath(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!wide || !::GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data) ||
+        !IsRegularFile(data.dwFileAttributes)) {
+        return std::nullopt;
+    }
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+bool WinFileStore::MoveReplacing(const std::string& from, const std::string& to)
+{
+    const std::optional<std::wstring> source = WidePath(from);
+    const std::optional<std::wstring> target = WidePath(to);
+    return source && target && ::MoveFileExW(source->c_str(), target->c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 }  // namespace settings

@@ -1,6 +1,7 @@
 // The settings file's operations on the Windows file API, with wide paths.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -37,6 +38,19 @@ public:
     // replaced. A path, or a temporary name beside it, of MAX_PATH
     // characters or more is refused before anything is written.
     bool ReplaceAll(const std::string& path, const std::string& bytes) override;
+
+    // Opens the file for appending only (created when missing), sharing
+    // reading and writing with other programs, and writes the bytes in one
+    // WriteFile: appends from two writers never interleave within one call.
+    // False when the file cannot be opened or not all bytes were written.
+    bool AppendAll(const std::string& path, const std::string& bytes) override;
+
+    // Nothing for a directory or a missing file.
+    std::optional<std::uint64_t> FileSize(const std::string& path) override;
+
+    // MoveFileExW with MOVEFILE_REPLACE_EXISTING: fails over a directory,
+    // a read-only file or one another program holds open.
+    bool MoveReplacing(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace settings

@@ -2,6 +2,7 @@
 // fail, for tests of the settings rules.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -23,7 +24,12 @@ public:
     bool readThrows = false;    // ReadAll fails with an exception
     bool replaceFails = false;  // ReplaceAll cannot write
     bool tidyThrows = false;    // RemoveLeftovers fails with an exception
+    bool appendFails = false;   // AppendAll cannot write
+    bool sizeFails = false;     // FileSize cannot ask
+    bool moveFails = false;     // MoveReplacing cannot rename
     int replaceCalls = 0;
+    int appendCalls = 0;
+    int moveCalls = 0;
     int tidyCalls = 0;
     // What a replace cut short left under the backup name: RemoveLeftovers
     // puts it back when the file itself is missing, and drops it otherwise.
@@ -70,6 +76,40 @@ public:
             return false;
         }
         files[path] = bytes;
+        return true;
+    }
+
+    bool AppendAll(const std::string& path, const std::string& bytes) override
+    {
+        ++appendCalls;
+        if (appendFails || directories.count(path) != 0) {
+            return false;
+        }
+        files[path] += bytes;
+        return true;
+    }
+
+    std::optional<std::uint64_t> FileSize(const std::string& path) override
+    {
+        const auto found = files.find(path);
+        if (sizeFails || found == files.end()) {
+            return std::nullopt;
+        }
+        return found->second.size();
+    }
+
+    bool MoveReplacing(const std::string& from, const std::string& to) override
+    {
+        ++moveCalls;
+        const auto found = files.find(from);
+        if (moveFails || found == files.end() || directories.count(to) != 0) {
+            return false;
+        }
+        if (from != to) {
+            std::string bytes = std::move(found->second);
+            files.erase(found);
+            files[to] = std::move(bytes);
+        }
         return true;
     }
 

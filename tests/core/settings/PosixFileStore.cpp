@@ -95,4 +95,31 @@ bool PosixFileStore::ReplaceAll(const std::string& path, const std::string& byte
     return false;
 }
 
+bool PosixFileStore::AppendAll(const std::string& path, const std::string& bytes)
+{
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    if (!file.Valid()) {
+        return false;
+    }
+    ssize_t written = 0;
+    do {
+        written = ::write(file.Get(), bytes.data(), bytes.size());
+    } while (written < 0 && errno == EINTR);
+    return file.Close() && written >= 0 && static_cast<std::size_t>(written) == bytes.size();
+}
+
+std::optional<std::uint64_t> PosixFileStore::FileSize(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+bool PosixFileStore::MoveReplacing(const std::string& from, const std::string& to)
+{
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 }  // namespace settings_test

@@ -2,6 +2,7 @@
 // settings file is "dialup.ini" in a given directory.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,12 @@ public:
     // Writes a fresh file beside the target, syncs it and renames it over
     // the target; on failure the fresh file is removed.
     bool ReplaceAll(const std::string& path, const std::string& bytes) override;
+    // O_APPEND and one write(); false unless all bytes were written.
+    bool AppendAll(const std::string& path, const std::string& bytes) override;
+    // Nothing for a directory or a missing file.
+    std::optional<std::uint64_t> FileSize(const std::string& path) override;
+    // rename().
+    bool MoveReplacing(const std::string& from, const std::string& to) override;
 
 private:
     std::string directory_;
