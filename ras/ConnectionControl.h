@@ -26,6 +26,31 @@
 
 namespace ras {
 
+// The state passed with a dial that failed before it reported any state
+// (RasDialA itself refused it).
+inline constexpr RASCONNSTATE kNoDialState = -1;
+
+// What connection control tells the rest of the program about its dials and
+// hang-ups. Called on the program's thread, after connection control's own
+// values have changed; a listener may call connection control back.
+class ConnectionEvents {
+public:
+    virtual ~ConnectionEvents() = default;
+
+    // RasDialA accepted a dial of the entry.
+    virtual void DialStarted(const std::string& entry) = 0;
+    // The program's dial reported RASCS_Connected; `handle` is its connection.
+    virtual void DialConnected(HRASCONN handle) = 0;
+    // The dial failed: at `state` (kNoDialState when RasDialA refused it)
+    // with `error`. Its handle has been hung up.
+    virtual void DialFailed(RASCONNSTATE state, DWORD error) = 0;
+    // The dial reported nothing for kDialTimeout and has been hung up.
+    virtual void DialGivenUp() = 0;
+    // The program is about to hang `handle` up (HangUpActive); the
+    // connection can still be asked for its address.
+    virtual void HangingUp(HRASCONN handle) = 0;
+};
+
 class ConnectionControl {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -55,6 +80,17 @@ public:
     bool IsEntryConnected(const std::string& entry);
     void DialEntry(const std::string& entry, const std::string& account, const std::string& password);
     void HangUpActive();
+
+    // The IPv4 address of a connection (RasGetProjectionInfoA with
+    // RASP_PppIp); empty when the service has none for it (yet).
+    std::string ConnectionAddress(HRASCONN handle);
+    // The platform's text for an error code (RasGetErrorStringA); empty
+    // when it has none.
+    std::string ErrorText(DWORD error);
+
+    // The one listener of dial outcomes and hang-ups; null for none. It
+    // must outlive its registration.
+    void SetEvents(ConnectionEvents* events) { events_ = events; }
 
     // Acts on every report that has arrived for the dial in progress.
     void DeliverReports();
@@ -94,6 +130,7 @@ private:
     std::uint64_t lastDialId_ = 0;
     bool insideDial_ = false;  // RasDialA has not returned yet
     std::optional<Dial> dial_;
+    ConnectionEvents* events_ = nullptr;
 };
 
 }  // namespace ras

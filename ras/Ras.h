@@ -52,6 +52,19 @@ inline constexpr DWORD ERROR_CANNOT_FIND_PHONEBOOK_ENTRY = 623;
 inline constexpr DWORD ERROR_DIAL_ALREADY_IN_PROGRESS = 756;
 inline constexpr DWORD ERROR_AUTHENTICATION_FAILURE = 691;
 inline constexpr DWORD ERROR_NO_ANSWER = 678;
+inline constexpr DWORD ERROR_PROJECTION_NOT_COMPLETE = 730;
+// Errors about the account or the password rather than the line: logon
+// hours (646), account disabled (647), password expired (648), no dial-in
+// permission (649) and the provider refusing the name or password (691).
+inline constexpr DWORD ERROR_RESTRICTED_LOGON_HOURS = 646;
+inline constexpr DWORD ERROR_ACCT_DISABLED = 647;
+inline constexpr DWORD ERROR_PASSWD_EXPIRED = 648;
+inline constexpr DWORD ERROR_NO_DIALIN_PERMISSION = 649;
+
+// The projection the program reads: the IP addresses of a PPP link.
+using RASPROJECTION = int;
+inline constexpr RASPROJECTION RASP_PppIp = 0x8021;
+inline constexpr std::size_t RAS_MaxIpAddress = 15;
 
 #pragma pack(push, 4)
 
@@ -78,11 +91,22 @@ struct RASDIALPARAMSA {
     char szDomain[DNLEN + 1];
 };
 
+// The first form of RASPPPIP: the link's own address and the server's,
+// without the option fields that later versions added. Every version of the
+// platform accepts it, and the program needs nothing beyond the addresses.
+struct RASPPPIPA {
+    DWORD dwSize;
+    DWORD dwError;
+    char szIpAddress[RAS_MaxIpAddress + 1];
+    char szServerIpAddress[RAS_MaxIpAddress + 1];
+};
+
 #pragma pack(pop)
 
 // Sizes of the forms, as written into dwSize.
 inline constexpr DWORD kEntryNameSize = 264;
 inline constexpr DWORD kDialParamsSize = 1052;
+inline constexpr DWORD kPppIpSize = 40;
 // RASCONN holds a pointer-sized handle: 412 bytes in 32-bit programs,
 // 416 in 64-bit ones.
 inline constexpr DWORD kConnSize32 = 412;
@@ -90,6 +114,7 @@ inline constexpr DWORD kConnSize = sizeof(void*) == 4 ? 412 : 416;
 
 static_assert(sizeof(RASENTRYNAMEA) == kEntryNameSize);
 static_assert(sizeof(RASDIALPARAMSA) == kDialParamsSize);
+static_assert(sizeof(RASPPPIPA) == kPppIpSize);
 static_assert(sizeof(RASCONNA) == kConnSize);
 #if defined(_WIN32) && defined(__i386__)
 static_assert(sizeof(RASCONNA) == kConnSize32, "32-bit Windows form of RASCONN");

@@ -1,4 +1,4 @@
-// The seam between the program and the remote-access service: the four
+// The seam between the program and the remote-access service: the six
 // operations the program uses, with the platform's arguments and results.
 // The Windows build binds it to rasapi32; tests and the demo use the
 // simulated service.
@@ -26,6 +26,14 @@ public:
 
     // RasHangUpA(handle).
     virtual DWORD HangUp(HRASCONN handle) = 0;
+
+    // RasGetProjectionInfoA(handle, projection, record, byte count): the
+    // program asks for RASP_PppIp in the 40-byte RASPPPIPA form.
+    virtual DWORD GetProjectionInfo(HRASCONN handle, RASPROJECTION projection, void* record, DWORD* byteCount) = 0;
+
+    // RasGetErrorStringA(error, buffer, buffer size): the platform's text
+    // for a remote-access error code, in the ANSI code page.
+    virtual DWORD GetErrorString(UINT error, char* buffer, DWORD bufferSize) = 0;
 };
 
 }  // namespace ras

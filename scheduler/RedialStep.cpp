@@ -15,9 +15,31 @@ void PumpWait(MessagePump& pump, std::int32_t ms)
     } while (slices * kPumpSliceMs < ms);
 }
 
-void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump)
+namespace {
+
+// The waits after a hang-up, shown as they go.
+void SettleAfterHangUp(MessagePump& pump, RedialCycle& cycle)
+{
+    std::int32_t left = 0;
+    for (std::int32_t ms : kHangUpWaitsMs)
+        left += ms;
+    for (std::int32_t ms : kHangUpWaitsMs) {
+        cycle.ShowWait(RedialState::HangingUp, (left + 999) / 1000);
+        PumpWait(pump, ms);
+        left -= ms;
+    }
+    cycle.EndWait();
+}
+
+}  // namespace
+
+void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump, RedialCycle& cycle)
 {
     std::int32_t& elapsed = window.ElapsedSeconds();
+    // While a fresh address is sought the count stays at 0, and it starts
+    // over once the search has ended.
+    if (cycle.TakeCountRestart())
+        elapsed = 0;
     // Counting wraps instead of overflowing; at one tick a second that is
     // some 68 years away.
     elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(elapsed) + 1u);
@@ -29,12 +51,19 @@ void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, Messa
     if (text::IsBlank(window.EntryText()))
         return;
 
+    // A connection whose address was not fresh has been hung up already:
+    // the waits follow, and the dial comes on a later tick.
+    if (cycle.SettleOwed()) {
+        SettleAfterHangUp(pump, cycle);
+        cycle.Settled();
+        return;
+    }
+
     if (count > period) {
         connections.RedialPending = true;
         if (connections.IsEntryConnected(window.EntryText())) {
             connections.HangUpActive();
-            for (std::int32_t ms : kHangUpWaitsMs)
-                PumpWait(pump, ms);
+            SettleAfterHangUp(pump, cycle);
         }
         window.ElapsedSeconds() = 0;
         return;
@@ -44,8 +73,11 @@ void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, Messa
         return;
 
     const std::int32_t pause = window.PauseValue();
-    for (std::int32_t i = 0; i < pause; ++i)
+    for (std::int32_t i = 0; i < pause; ++i) {
+        cycle.ShowWait(RedialState::Pausing, pause - i);
         pump.SleepSlice(kPauseSliceMs);
+    }
+    cycle.EndWait();
 
     if (connections.IsEntryConnected(window.EntryText())) {
         connections.RedialPending = false;
@@ -58,6 +90,10 @@ void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, Messa
         return;
     const std::string password = window.PasswordText();
     const std::string account = window.AccountText();
+    // Stopped after account or password failures: no dial, the re-dial
+    // stays owed.
+    if (!cycle.DialAllowed(account, password))
+        return;
     const std::string entry = window.EntryText();
     connections.DialEntry(entry, account, password);
 }

@@ -5,6 +5,7 @@
 
 #include "ras/ConnectionControl.h"
 #include "scheduler/MessagePump.h"
+#include "scheduler/RedialCycle.h"
 #include "scheduler/RedialWindow.h"
 
 namespace scheduler {
@@ -20,7 +21,8 @@ inline constexpr std::int32_t kSmallestIdlePeriod = 2;
 void PumpWait(MessagePump& pump, std::int32_t ms);
 
 // Counts one tick; hangs the entry up once the count exceeds the period,
-// and on a later tick waits the pause and dials it again.
-void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump);
+// and on a later tick waits the pause and dials it again. The cycle is told
+// of the waits and keeps its own rules (a fresh address, the auth stop).
+void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump, RedialCycle& cycle);
 
 }  // namespace scheduler

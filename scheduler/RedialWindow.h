@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/Options.h"
+
 namespace scheduler {
 
 class RedialWindow {
@@ -21,6 +23,8 @@ public:
     virtual std::int32_t PeriodValue() const = 0;  // edtDialTime's Value (0 for a non-integer text)
     virtual std::int32_t PauseValue() const = 0;   // edtDialWaintTime's Value
     virtual bool EnabledTicked() const = 0;        // CheckBox1
+    // The options in force, read from their widgets.
+    virtual settings::RedialOptions Options() const = 0;
 
     virtual void SetCounterText(const std::string& text) = 0;  // Label1
     // Timer1: starting a stopped timer begins a fresh 1000 ms interval;

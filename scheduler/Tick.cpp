@@ -19,17 +19,20 @@ private:
 
 // The tick drops whatever fails inside the re-dial step: what the step did
 // before the failure stays done, and the next tick tries again.
-void RunStepDroppingFailures(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump)
+void RunStepDroppingFailures(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump,
+                             RedialCycle& cycle)
 {
     try {
-        RedialStep(window, connections, pump);
+        cycle.LookUp(window);
+        RedialStep(window, connections, pump, cycle);
     } catch (...) {
     }
 }
 
 }  // namespace
 
-void Timer1Timer(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump, const TextLookup& lookup)
+void Timer1Timer(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump, const TextLookup& lookup,
+                 RedialCycle& cycle)
 {
     window.SetTimerRunning(false);
     TimerRearm rearm(window);
@@ -39,12 +42,12 @@ void Timer1Timer(RedialWindow& window, ras::ConnectionControl& connections, Mess
     if (ticks == kHomePageTick)
         window.OpenHomePage();
 
-    RunStepDroppingFailures(window, connections, pump);
+    RunStepDroppingFailures(window, connections, pump, cycle);
 
     window.SetCounterText(std::to_string(window.ElapsedSeconds()) + lookup(kCounterSuffixKey));
 }
 
-void CheckBox1Click(RedialWindow& window, ras::ConnectionControl& connections)
+void CheckBox1Click(RedialWindow& window, ras::ConnectionControl& connections, RedialCycle& cycle)
 {
     window.TickCount() = 0;
     window.ElapsedSeconds() = 0;
@@ -52,6 +55,7 @@ void CheckBox1Click(RedialWindow& window, ras::ConnectionControl& connections)
     connections.RedialPending = false;
     window.SaveSettings();
     window.SetCounterText("0");
+    cycle.EnableBoxClicked(window);
 }
 
 }  // namespace scheduler

@@ -7,6 +7,7 @@
 
 #include "ras/ConnectionControl.h"
 #include "scheduler/MessagePump.h"
+#include "scheduler/RedialCycle.h"
 #include "scheduler/RedialWindow.h"
 
 namespace scheduler {
@@ -20,13 +21,14 @@ inline constexpr const char* kCounterSuffixKey = "Sec";
 // Looks a text up by key in the process-wide text table.
 using TextLookup = std::function<std::string(const std::string& key)>;
 
-// Timer1's tick: runs the re-dial step with the timer stopped, shows the
-// count, and re-arms the timer while the Enable box is ticked.
+// Timer1's tick: looks the entry's connection up, runs the re-dial step
+// with the timer stopped, shows the count, and re-arms the timer while the
+// Enable box is ticked.
 void Timer1Timer(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump,
-                 const TextLookup& lookup);
+                 const TextLookup& lookup, RedialCycle& cycle);
 
 // The Enable box changed: resets the counters and the owed re-dial, starts
-// or stops the timer, and saves the settings.
-void CheckBox1Click(RedialWindow& window, ras::ConnectionControl& connections);
+// or stops the timer, and saves the settings. An auth stop ends.
+void CheckBox1Click(RedialWindow& window, ras::ConnectionControl& connections, RedialCycle& cycle);
 
 }  // namespace scheduler

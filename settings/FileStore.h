@@ -7,6 +7,7 @@
 // code page; the file's content is bytes and is never converted.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,19 @@ public:
     // anything fails, false is returned, the old file is unchanged and no
     // temporary file is left.
     virtual bool ReplaceAll(const std::string& path, const std::string& bytes) = 0;
+
+    // Adds the bytes at the end of the file in one write, creating the file
+    // when it is missing; what the file held before is never changed. False
+    // when nothing could be written.
+    virtual bool AppendAll(const std::string& path, const std::string& bytes) = 0;
+
+    // The size of the regular file at the path; nothing when there is none
+    // or it cannot be asked.
+    virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+
+    // Renames the file, replacing any file of the new name. False when it
+    // failed; then both files are as they were.
+    virtual bool MoveReplacing(const std::string& from, const std::string& to) = 0;
 };
 
 }  // namespace settings

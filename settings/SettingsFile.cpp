@@ -44,6 +44,14 @@ void LoadTextsAndEnableBox(SettingsView& view, const LineList& lines)
     view.SetEnabledTicked(text::TrimBlanks(lines.Value(kEnabledKey)) == "1");
 }
 
+// Each option's widget shows the value in force: an invalid value shows
+// as off.
+void LoadOptions(SettingsView& view, const LineList& lines)
+{
+    for (OptionKey key : kOptionKeys)
+        view.SetOptionText(key, OptionInForce(key, lines.Value(OptionName(key))));
+}
+
 }  // namespace
 
 LoadOutcome LoadSettings(SettingsView& view, FileStore& store) noexcept
@@ -66,6 +74,9 @@ LoadOutcome LoadSettings(SettingsView& view, FileStore& store) noexcept
                 outcome = LoadOutcome::Loaded;
         });
 
+        // The options come first: ticking the Enable box saves the settings,
+        // and the options must be in their widgets by then.
+        RunSwallowingFailures([&] { LoadOptions(view, lines); });
         RunSwallowingFailures([&] { LoadEntryPosition(view, lines); });
         RunSwallowingFailures([&] { LoadTextsAndEnableBox(view, lines); });
     });
@@ -82,6 +93,9 @@ void SaveSettings(const SettingsView& view, FileStore& store) noexcept
         lines.SetValue(kPeriodKey, view.PeriodText());
         lines.SetValue(kPauseKey, view.PauseText());
         lines.SetValue(kEnabledKey, view.EnabledTicked() ? "1" : "0");
+        // The options follow, each only when it is on.
+        for (OptionKey key : kOptionKeys)
+            lines.SetValue(OptionName(key), OptionInForce(key, view.OptionText(key)));
 
         // A failed write leaves the old file; the next save tries again.
         const std::string path = store.SettingsPath();

@@ -5,6 +5,8 @@
 //   dialertext=<selected entry position, -1 for none>
 //   dialuser=<account>   dialpwd=<password>   dialtime=<period>
 //   dialwainttime=<pause>   start=<1 when re-dialling is enabled, else 0>
+// then the options that are on, in the order of kOptionKeys (Options.h).
+// With every option off the file is exactly the six lines.
 // Both operations form the path afresh through the store, first let it tidy
 // what a save cut short in an earlier run left beside the file, and never
 // fail towards their caller.

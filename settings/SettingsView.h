@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "settings/Options.h"
+
 namespace settings {
 
 class SettingsView {
@@ -29,6 +31,10 @@ public:
     // only when, the state actually changes.
     virtual bool EnabledTicked() const = 0;
     virtual void SetEnabledTicked(bool ticked) = 0;
+
+    // The options' widgets, each holding its option's text (see Options.h).
+    virtual std::string OptionText(OptionKey key) const = 0;
+    virtual void SetOptionText(OptionKey key, const std::string& text) = 0;
 };
 
 }  // namespace settings
