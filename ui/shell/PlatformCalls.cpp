@@ -11,6 +11,11 @@ BOOL SystemCalls::NotifyIcon(DWORD message, NotifyIconDataA88& data)
     return Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(&data));
 }
 
+BOOL SystemCalls::NotifyIconWide(DWORD message, NOTIFYICONDATAW& data)
+{
+    return Shell_NotifyIconW(message, &data);
+}
+
 HINSTANCE SystemCalls::OpenWithShell(HWND owner, const char* verb, const char* file, const char* parameters,
                                      const char* directory, int show)
 {

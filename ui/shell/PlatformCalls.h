@@ -1,5 +1,5 @@
 // The platform calls of the main window that tests replace: the tray icon's
-// Shell_NotifyIconA, the home page's ShellExecuteA, the error report's
+// Shell_NotifyIconA and its balloon's Shell_NotifyIconW, the home page's ShellExecuteA, the error report's
 // MessageBoxW, the refused key's beep, the message filter, the window
 // management calls of the tray handlers, the tray menu's loop and the
 // making of the update page's browser. The window is handed one of these
@@ -23,6 +23,9 @@ public:
 
     // Shell_NotifyIconA with NIM_ADD or NIM_DELETE and the icon's record.
     virtual BOOL NotifyIcon(DWORD message, NotifyIconDataA88& data) = 0;
+    // Shell_NotifyIconW with the wide record, for what only it holds: the
+    // balloon (NIM_MODIFY with NIF_INFO).
+    virtual BOOL NotifyIconWide(DWORD message, NOTIFYICONDATAW& data) = 0;
     // ShellExecuteA.
     virtual HINSTANCE OpenWithShell(HWND owner, const char* verb, const char* file, const char* parameters,
                                     const char* directory, int show) = 0;
@@ -45,6 +48,7 @@ public:
 class SystemCalls : public PlatformCalls {
 public:
     BOOL NotifyIcon(DWORD message, NotifyIconDataA88& data) override;
+    BOOL NotifyIconWide(DWORD message, NOTIFYICONDATAW& data) override;
     HINSTANCE OpenWithShell(HWND owner, const char* verb, const char* file, const char* parameters,
                             const char* directory, int show) override;
     int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) override;

@@ -36,6 +36,7 @@ struct RecordingPlatform : ui::PlatformCalls {
     // "TrackMenu x,y".
     std::vector<std::string> calls;
     std::vector<std::pair<DWORD, ui::NotifyIconDataA88>> notifications;
+    std::vector<std::pair<DWORD, NOTIFYICONDATAW>> wideNotifications;
     std::vector<ShellCall> shellCalls;
     std::vector<Report> reports;
     std::vector<Filter> filters;
@@ -54,6 +55,11 @@ struct RecordingPlatform : ui::PlatformCalls {
     BOOL NotifyIcon(DWORD message, ui::NotifyIconDataA88& data) override
     {
         notifications.emplace_back(message, data);
+        return TRUE;
+    }
+    BOOL NotifyIconWide(DWORD message, NOTIFYICONDATAW& data) override
+    {
+        wideNotifications.emplace_back(message, data);
         return TRUE;
     }
     HINSTANCE OpenWithShell(HWND owner, const char* verb, const char* file, const char* parameters,

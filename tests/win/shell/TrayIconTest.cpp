@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,100 @@ TEST(TrayIconTest, DestructionRemovesAnIconStillShownOnly)
     }
     EXPECT_EQ(removed.records.size(), 2u);
 }
+
+// ---- The balloon -------------------------------------------------------------
+
+TEST(TrayIconTest, BalloonChangesOnlyTheBalloonOfTheIcon)
+{
+    RecordingPlatform shell;
+    NotifyIconDataA88 record{};
+    TrayIcon icon(record, shell);
+    icon.Add(kWindow, kIcon, L"Velmora V2.0.10");
+
+    icon.ShowBalloon(L"\u65b0\u5730\u5740", L"203.0.113.7");  // 新地址
+
+    ASSERT_EQ(shell.wideNotifications.size(), 1u);
+    const auto& [message, data] = shell.wideNotifications[0];
+    EXPECT_EQ(message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(data.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
+    EXPECT_EQ(data.cbSize, offsetof(NOTIFYICONDATAW, guidItem));
+    EXPECT_EQ(data.hWnd, kWindow);
+    EXPECT_EQ(data.uID, 34953u);
+    EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(data.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+    EXPECT_EQ(std::wstring(data.szInfoTitle), L"\u65b0\u5730\u5740");
+    EXPECT_EQ(std::wstring(data.szInfo), L"203.0.113.7");
+    // The icon's own record is neither sent again nor changed.
+    ASSERT_EQ(shell.notifications.size(), 1u);
+    EXPECT_EQ(record.uFlags, kTrayIconFlags);
+    EXPECT_STREQ(record.szTip, "Velmora V2.0.10");
+}
+
+TEST(TrayIconTest, BalloonOnlyWhileTheIconIsInTheTray)
+{
+    RecordingPlatform shell;
+    NotifyIconDataA88 record{};
+    TrayIcon icon(record, shell);
+
+    icon.ShowBalloon(L"title", L"before the icon");
+    EXPECT_TRUE(shell.wideNotifications.empty());
+
+    icon.Add(kWindow, kIcon, L"tip");
+    icon.Remove();
+    icon.ShowBalloon(L"title", L"after the icon went");
+    EXPECT_TRUE(shell.wideNotifications.empty());
+
+    // Put back, as after the shell restarted.
+    icon.Add(kWindow, kIcon, L"tip");
+    icon.ShowBalloon(L"title", L"back");
+    ASSERT_EQ(shell.wideNotifications.size(), 1u);
+    EXPECT_EQ(std::wstring(shell.wideNotifications[0].second.szInfo), L"back");
+}
+
+struct BalloonCutCase {
+    const char* name;
+    std::wstring title, text;
+    std::wstring shownTitle, shownText;
+};
+
+class BalloonCutTest : public ::testing::TestWithParam<BalloonCutCase> {};
+
+TEST_P(BalloonCutTest, TextsFitTheRecordOnACharacterBoundary)
+{
+    const BalloonCutCase& c = GetParam();
+    RecordingPlatform shell;
+    NotifyIconDataA88 record{};
+    TrayIcon icon(record, shell);
+    icon.Add(kWindow, kIcon, L"tip");
+
+    icon.ShowBalloon(c.title, c.text);
+
+    ASSERT_EQ(shell.wideNotifications.size(), 1u);
+    const NOTIFYICONDATAW& data = shell.wideNotifications[0].second;
+    // Terminated within the fields.
+    EXPECT_NE(std::wmemchr(data.szInfoTitle, L'\0', 64), nullptr);
+    EXPECT_NE(std::wmemchr(data.szInfo, L'\0', 256), nullptr);
+    EXPECT_EQ(std::wstring(data.szInfoTitle), c.shownTitle);
+    EXPECT_EQ(std::wstring(data.szInfo), c.shownText);
+}
+
+const std::wstring kPair = L"\U0001F600";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BalloonCutTest,
+    ::testing::Values(
+        BalloonCutCase{"Fit", std::wstring(63, L't'), std::wstring(255, L'x'), std::wstring(63, L't'),
+                       std::wstring(255, L'x')},
+        BalloonCutCase{"OneTooMany", std::wstring(64, L't'), std::wstring(256, L'x'), std::wstring(63, L't'),
+                       std::wstring(255, L'x')},
+        BalloonCutCase{"FarTooLong", std::wstring(1000, L't'), std::wstring(100000, L'x'), std::wstring(63, L't'),
+                       std::wstring(255, L'x')},
+        BalloonCutCase{"PairKeptWhole", std::wstring(62, L't') + kPair, std::wstring(254, L'x') + kPair,
+                       std::wstring(62, L't'), std::wstring(254, L'x')},
+        BalloonCutCase{"PairFits", std::wstring(61, L't') + kPair, std::wstring(253, L'x') + kPair,
+                       std::wstring(61, L't') + kPair, std::wstring(253, L'x') + kPair},
+        BalloonCutCase{"Empty", L"", L"", L"", L""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct TipCase {
     const char* name;
