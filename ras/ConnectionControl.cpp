@@ -135,9 +135,13 @@ void ConnectionControl::DialEntry(const std::string& entry, const std::string& a
         EndDial();
         if (handle)
             service_.HangUp(handle);
+        if (events_)
+            events_->DialFailed(kNoDialState, result);
         return;
     }
     ActiveConnection = handle;
+    if (events_)
+        events_->DialStarted(entry);
     // What the service reported before RasDialA returned, now that the
     // dial's handle is known.
     DeliverReports();
@@ -152,7 +156,29 @@ void ConnectionControl::HangUpActive()
     // its notifier still brings changes nothing.
     if (dial_ && dial_->handle == handle)
         EndDial();
+    if (events_)
+        events_->HangingUp(handle);
     service_.HangUp(handle);
+}
+
+std::string ConnectionControl::ConnectionAddress(HRASCONN handle)
+{
+    if (!handle)
+        return {};
+    RASPPPIPA record{};
+    record.dwSize = kPppIpSize;
+    DWORD byteCount = kPppIpSize;
+    if (service_.GetProjectionInfo(handle, RASP_PppIp, &record, &byteCount) != SUCCESS || record.dwError != SUCCESS)
+        return {};
+    return std::string(FieldText(record.szIpAddress, sizeof record.szIpAddress));
+}
+
+std::string ConnectionControl::ErrorText(DWORD error)
+{
+    char buffer[512] = {};
+    if (service_.GetErrorString(error, buffer, sizeof buffer) != SUCCESS)
+        return {};
+    return std::string(FieldText(buffer, sizeof buffer));
 }
 
 void ConnectionControl::DeliverReports()
@@ -161,6 +187,9 @@ void ConnectionControl::DeliverReports()
     // dial's handle.
     if (insideDial_)
         return;
+    // The loop runs over the reports taken out of the pool: a listener that
+    // calls back in (hanging up, dialling anew) leaves it intact, and what
+    // remains of a dial that ended meanwhile is skipped.
     for (const DialReport& report : notifiers_.Take(client_)) {
         if (!dial_ || report.dial != dial_->id)
             continue;  // a dial that is over
@@ -177,16 +206,24 @@ void ConnectionControl::DialCallback(UINT /*message*/, RASCONNSTATE state, DWORD
     // (the platform stops a dial at its first error).
     if (state == RASCS_Disconnected || error != SUCCESS) {
         HangUpDial();
+        if (events_)
+            events_->DialFailed(state, error);
     } else if (state == RASCS_Connected) {
+        const HRASCONN handle = dial_->handle;
         RedialPending = false;
         EndDial();
+        if (events_)
+            events_->DialConnected(handle);
     }
 }
 
 void ConnectionControl::ExpireStaleDial()
 {
-    if (dial_ && clock_() - dial_->lastHeard >= kDialTimeout)
+    if (dial_ && clock_() - dial_->lastHeard >= kDialTimeout) {
         HangUpDial();
+        if (events_)
+            events_->DialGivenUp();
+    }
 }
 
 void ConnectionControl::EndDial()

@@ -19,6 +19,8 @@ enum class RasCallKind {
     EnumConnections,  // RasEnumConnectionsA
     Dial,             // RasDialA
     HangUp,           // RasHangUpA
+    ProjectionInfo,   // RasGetProjectionInfoA
+    ErrorString,      // RasGetErrorStringA
     Report,           // a call of the dial's notifier, made by the service
 };
 
@@ -34,18 +36,22 @@ struct RasCallRecord {
     DWORD result = SUCCESS;          // a report: unused (0)
 
     // Null-ness of the pointer arguments.
-    bool reservedNull = true;     // EnumEntries
-    bool phonebookNull = true;    // EnumEntries, Dial
-    bool extensionsNull = true;   // Dial
-    bool recordsNull = false;     // EnumEntries, EnumConnections: the record buffer; Dial: the parameters
-    bool byteCountNull = false;   // EnumEntries, EnumConnections
+    bool reservedNull = true;    // EnumEntries
+    bool phonebookNull = true;   // EnumEntries, Dial
+    bool extensionsNull = true;  // Dial
+    // EnumEntries, EnumConnections, ProjectionInfo: the record buffer; Dial:
+    // the parameters; ErrorString: the text buffer.
+    bool recordsNull = false;
+    bool byteCountNull = false;   // EnumEntries, EnumConnections, ProjectionInfo
     bool countNull = false;       // EnumEntries, EnumConnections
     bool handleCellNull = false;  // Dial
 
-    // EnumEntries, EnumConnections, Dial: dwSize of the (first) record passed.
+    // EnumEntries, EnumConnections, Dial, ProjectionInfo: dwSize of the
+    // (first) record passed.
     DWORD recordSize = 0;
-    // EnumEntries, EnumConnections: the byte count and the count cell, before
-    // and after the call.
+    // EnumEntries, EnumConnections, ProjectionInfo: the byte count and the
+    // count cell, before and after the call. ErrorString: the buffer's size,
+    // in `byteCountIn`.
     DWORD byteCountIn = 0;
     DWORD byteCountOut = 0;
     DWORD countIn = 0;
@@ -62,19 +68,29 @@ struct RasCallRecord {
 
     // Dial: the handle cell before and after the call. HangUp: the handle
     // passed, in `handle`. Report: the dial's handle, in `handle`.
+    // ProjectionInfo: the connection asked about, in `handle`.
     HRASCONN handleIn = nullptr;
     HRASCONN handleOut = nullptr;
     HRASCONN handle = nullptr;
 
-    // Dial, HangUp, Report: the entry concerned (empty when unknown).
+    // Dial, HangUp, Report, ProjectionInfo: the entry concerned (empty when
+    // unknown).
     std::string entry;
 
     // Report: the message, the state and the error code passed to the
     // notifier, and the connection's address once it has connected.
+    // ErrorString: the code asked about, in `error`. ProjectionInfo: the
+    // addresses written, when the call succeeded.
     UINT message = 0;
     RASCONNSTATE state = 0;
     DWORD error = SUCCESS;
     std::string address;
+    std::string serverAddress;  // ProjectionInfo
+
+    // ProjectionInfo: the projection asked for.
+    RASPROJECTION projection = 0;
+    // ErrorString: the text written, when the call succeeded.
+    std::string text;
     // Report: delivered after the program had hung the dial up.
     bool afterHangUp = false;
 };

@@ -132,6 +132,26 @@ std::string DescribeCall(const RasCallRecord& r)
     case RasCallKind::HangUp:
         return "RasHangUpA(" + HandleText(r.handle) + (r.entry.empty() ? "" : " " + Quoted(r.entry)) +
                ") = " + std::to_string(r.result);
+    case RasCallKind::ProjectionInfo: {
+        char projection[16];
+        std::snprintf(projection, sizeof projection, "0x%X", static_cast<unsigned>(r.projection));
+        std::string text = "RasGetProjectionInfoA(" + HandleText(r.handle) +
+                           (r.entry.empty() ? "" : " " + Quoted(r.entry)) + ", projection " + projection + ", ";
+        text += "dwSize=" + (r.recordsNull ? std::string("-") : std::to_string(r.recordSize));
+        text += ", bytes " + (r.byteCountNull ? std::string("null")
+                                              : std::to_string(r.byteCountIn) + "->" + std::to_string(r.byteCountOut));
+        text += ") = " + std::to_string(r.result);
+        if (r.result == SUCCESS)
+            text += ": address " + r.address + ", server " + r.serverAddress;
+        return text;
+    }
+    case RasCallKind::ErrorString: {
+        std::string text = "RasGetErrorStringA(" + std::to_string(r.error) + ", buffer " + PointerState(r.recordsNull) +
+                           ", size " + std::to_string(r.byteCountIn) + ") = " + std::to_string(r.result);
+        if (r.result == SUCCESS)
+            text += ": " + Quoted(r.text);
+        return text;
+    }
     case RasCallKind::Report: {
         char message[16];
         std::snprintf(message, sizeof message, "0x%X", static_cast<unsigned>(r.message));

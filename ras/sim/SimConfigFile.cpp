@@ -94,6 +94,31 @@ private:
             NoteEntry(name);
             const auto error = static_cast<DWORD>(*code);
             Setup(name) = key == "fail" ? EntrySetup::FailsLater(error) : EntrySetup::FailsAtCall(error);
+        } else if (key == "addresses") {
+            // Name:a,b,c, split at the last colon: a name may hold colons.
+            const std::size_t colon = value.rfind(':');
+            if (colon == std::string_view::npos)
+                return Problem(number, "expected Name:address,address,...");
+            const std::string_view name = Trim(value.substr(0, colon));
+            std::vector<std::string> addresses;
+            std::string_view list = value.substr(colon + 1);
+            while (true) {
+                const std::size_t comma = list.find(',');
+                const std::string address(Trim(list.substr(0, comma)));
+                if (!IsDottedAddress(address))
+                    return Problem(number, "\"" + address + "\" is not an IPv4 address");
+                addresses.push_back(address);
+                if (comma == std::string_view::npos)
+                    break;
+                list.remove_prefix(comma + 1);
+            }
+            if (!Name(number, name))
+                return;
+            NoteEntry(name);
+            for (auto& [entry, sequence] : config_.addresses)
+                if (text::EqualsIgnoringAsciiCase(entry, name))
+                    return void(sequence = std::move(addresses));
+            config_.addresses.emplace_back(std::string(name), std::move(addresses));
         } else if (key == "fail_at") {
             // Name:state:code, the name ending at the second colon from the end.
             const std::size_t codeColon = value.rfind(':');
@@ -211,6 +236,8 @@ void ApplySimConfig(const SimConfig& config, SimulatedRasService& service)
         service.AddEntry(entry);
     for (const auto& [entry, setup] : config.setups)
         service.SetEntrySetup(entry, setup);
+    for (const auto& [entry, addresses] : config.addresses)
+        service.SetAddressSequence(entry, addresses);
     for (const std::string& entry : config.connected)
         service.ConnectEntry(entry);
 }

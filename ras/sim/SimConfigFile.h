@@ -20,6 +20,9 @@ struct SimConfig {
     std::vector<std::string> entries;
     std::vector<std::pair<std::string, EntrySetup>> setups;  // in file order; a later one wins
     std::vector<std::string> connected;
+    // Scripted addresses by entry, in file order; a later line for the same
+    // entry wins.
+    std::vector<std::pair<std::string, std::vector<std::string>>> addresses;
     std::optional<std::chrono::milliseconds> dialDelay;
     std::optional<std::chrono::milliseconds> lateReport;
     std::optional<std::chrono::milliseconds> reportLag;

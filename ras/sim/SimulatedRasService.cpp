@@ -27,7 +27,83 @@ std::uintptr_t ToValue(HRASCONN handle)
     return reinterpret_cast<std::uintptr_t>(handle);
 }
 
+bool IsOtherProjection(RASPROJECTION projection)
+{
+    switch (projection) {
+    case RASP_Amb:
+    case RASP_PppNbf:
+    case RASP_PppIpx:
+    case RASP_PppIpv6:
+    case RASP_PppCcp:
+    case RASP_PppLcp:
+    case RASP_Slip:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
+
+std::optional<std::string> SimErrorText(DWORD error)
+{
+    switch (error) {
+    case ERROR_BUFFER_TOO_SMALL:
+        return "The buffer is too small.";
+    case ERROR_CANNOT_FIND_PHONEBOOK_ENTRY:
+        return "The system could not find the phone book entry for this connection.";
+    case ERROR_USER_DISCONNECTION:
+        return "The connection was terminated by the user.";
+    case ERROR_INVALID_SIZE:
+        return "The structure size is incorrect.";
+    case ERROR_RESTRICTED_LOGON_HOURS:
+        return "The account is not permitted to log on at this time of day.";
+    case ERROR_ACCT_DISABLED:
+        return "The account is disabled.";
+    case ERROR_PASSWD_EXPIRED:
+        return "The password for this account has expired.";
+    case ERROR_NO_DIALIN_PERMISSION:
+        return "The account does not have permission to dial in.";
+    case ERROR_NO_CONNECTION:
+        return "The connection was terminated.";
+    case ERROR_NO_ANSWER:
+        return "The remote computer did not respond.";
+    case ERROR_AUTHENTICATION_FAILURE:
+        return "The remote connection was denied because the user name and password combination you provided is "
+               "not recognized, or the selected authentication protocol is not permitted on the remote access "
+               "server.";
+    case ERROR_PROJECTION_NOT_COMPLETE:
+        return "The negotiation of network protocols with the remote access server has not completed.";
+    case ERROR_PROTOCOL_NOT_CONFIGURED:
+        return "The network protocol was not negotiated, because the connection's settings do not ask for it.";
+    case ERROR_DIAL_ALREADY_IN_PROGRESS:
+        return "This connection is already being dialed.";
+    default:
+        if (error >= 600 && error <= 999)
+            return "Remote access error " + std::to_string(error) + ".";
+        return std::nullopt;
+    }
+}
+
+bool IsDottedAddress(const std::string& text)
+{
+    if (text.empty() || text.size() > RAS_MaxIpAddress)
+        return false;
+    int parts = 0;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t dot = text.find('.', start);
+        const std::string part = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        if (part.empty() || part.size() > 3 || part.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(part) > 255)
+            return false;
+        ++parts;
+        if (dot == std::string::npos)
+            break;
+        start = dot + 1;
+    }
+    return parts == 4;
+}
 
 SimulatedRasService::SimulatedRasService()
 {
@@ -52,7 +128,7 @@ void SimulatedRasService::AddEntry(const std::string& name, EntrySetup setup)
     std::lock_guard lock(mutex_);
     if (FindEntry(name))
         throw std::invalid_argument("the phonebook has an entry of that name");
-    entries_.push_back(Entry{name, setup, {}});
+    entries_.push_back(Entry{name, setup, {}, {}});
 }
 
 void SimulatedRasService::SetEntrySetup(const std::string& name, EntrySetup setup)
@@ -73,7 +149,7 @@ HRASCONN SimulatedRasService::ConnectEntry(const std::string& name)
         std::lock_guard lock(mutex_);
         Entry* entry = FindEntry(name);
         if (!entry) {
-            entries_.push_back(Entry{name, {}, {}});
+            entries_.push_back(Entry{name, {}, {}, {}});
             entry = &entries_.back();
         }
         if (const std::uintptr_t existing = FindLinkOfEntry(entry->name, LinkStage::Connected))
@@ -137,6 +213,19 @@ void SimulatedRasService::SetFreshAddress(bool fresh)
 {
     std::lock_guard lock(mutex_);
     freshAddress_ = fresh;
+}
+
+void SimulatedRasService::SetAddressSequence(const std::string& name, std::vector<std::string> addresses)
+{
+    for (const std::string& address : addresses)
+        if (!IsDottedAddress(address))
+            throw std::invalid_argument("an address is four numbers of 0 to 255, joined by dots");
+    std::lock_guard lock(mutex_);
+    Entry* entry = FindEntry(name);
+    if (!entry)
+        throw std::invalid_argument("no phonebook entry of that name");
+    entry->scriptedAddresses.assign(std::make_move_iterator(addresses.begin()),
+                                    std::make_move_iterator(addresses.end()));
 }
 
 void SimulatedRasService::SetDevice(std::string type, std::string name)
@@ -432,6 +521,94 @@ DWORD SimulatedRasService::HangUp(HRASCONN handle)
     return result;
 }
 
+DWORD SimulatedRasService::GetProjectionInfo(HRASCONN handle, RASPROJECTION projection, void* record, DWORD* byteCount)
+{
+    RasCallRecord r;
+    r.kind = RasCallKind::ProjectionInfo;
+    r.calledAt = Clock::now();
+    r.handle = handle;
+    r.projection = projection;
+    r.recordsNull = record == nullptr;
+    r.byteCountNull = byteCount == nullptr;
+    auto* ip = static_cast<RASPPPIPOPTIONSA*>(record);  // dwSize says how much of it there is
+    if (record)
+        r.recordSize = ip->dwSize;
+    if (byteCount)
+        r.byteCountIn = *byteCount;
+
+    r.result = [&]() -> DWORD {
+        if (!record || !byteCount)
+            return ERROR_BAD_PARAMETER;
+        if (projection != RASP_PppIp && !IsOtherProjection(projection))
+            return ERROR_BAD_PARAMETER;
+        std::lock_guard lock(mutex_);
+        const auto it = links_.find(ToValue(handle));
+        if (it == links_.end())
+            return ERROR_BAD_HANDLE;
+        const Link& link = it->second;
+        r.entry = link.entry;
+        if (projection != RASP_PppIp)
+            return ERROR_PROTOCOL_NOT_CONFIGURED;
+        const DWORD size = ip->dwSize;
+        if (size != kPppIpSize && size != kPppIpOptionsSize)
+            return ERROR_INVALID_SIZE;
+        if (*byteCount < size) {
+            *byteCount = size;
+            return ERROR_BUFFER_TOO_SMALL;
+        }
+        if (link.stage == LinkStage::Dialling)
+            return ERROR_PROJECTION_NOT_COMPLETE;
+        if (link.stage == LinkStage::Ended)
+            return ERROR_NO_CONNECTION;
+        // Only the bytes of the form the caller named are written.
+        RASPPPIPOPTIONSA filled{};
+        filled.dwSize = size;
+        filled.dwError = SUCCESS;
+        CopyField(filled.szIpAddress, link.address);
+        CopyField(filled.szServerIpAddress, kServerAddress);
+        std::memcpy(record, &filled, size);
+        *byteCount = size;
+        r.address = link.address;
+        r.serverAddress = kServerAddress;
+        return SUCCESS;
+    }();
+
+    if (byteCount)
+        r.byteCountOut = *byteCount;
+    r.returnedAt = Clock::now();
+    const DWORD result = r.result;
+    Record(std::move(r));
+    return result;
+}
+
+DWORD SimulatedRasService::GetErrorString(UINT error, char* buffer, DWORD bufferSize)
+{
+    RasCallRecord r;
+    r.kind = RasCallKind::ErrorString;
+    r.calledAt = Clock::now();
+    r.error = error;
+    r.recordsNull = buffer == nullptr;
+    r.byteCountIn = bufferSize;
+
+    r.result = [&]() -> DWORD {
+        if (!buffer)
+            return ERROR_BAD_PARAMETER;
+        const std::optional<std::string> text = SimErrorText(error);
+        if (!text)
+            return ERROR_BAD_PARAMETER;
+        if (text->size() >= bufferSize)
+            return ERROR_TEXT_BUFFER_TOO_SMALL;
+        std::memcpy(buffer, text->c_str(), text->size() + 1);
+        r.text = *text;
+        return SUCCESS;
+    }();
+
+    r.returnedAt = Clock::now();
+    const DWORD result = r.result;
+    Record(std::move(r));
+    return result;
+}
+
 // --- What happened -----------------------------------------------------------
 
 std::vector<RasCallRecord> SimulatedRasService::Calls() const
@@ -499,6 +676,15 @@ void SimulatedRasService::Connect(Link& link)
 
 std::string SimulatedRasService::NextAddress(Entry* entry)
 {
+    if (entry && !entry->scriptedAddresses.empty()) {
+        std::string address = std::move(entry->scriptedAddresses.front());
+        entry->scriptedAddresses.pop_front();
+        // With fresh addresses off the entry keeps its first connection's
+        // address, scripted or not.
+        if (entry->keptAddress.empty())
+            entry->keptAddress = address;
+        return address;
+    }
     if (!freshAddress_ && entry && !entry->keptAddress.empty())
         return entry->keptAddress;
     const std::uint32_t n = nextAddress_++;

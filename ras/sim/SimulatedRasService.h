@@ -36,12 +36,23 @@
 //   enumeration that long before its RASCS_Connected report comes.
 // - With a null notifier the dial runs synchronously: RasDialA returns the
 //   outcome (0 or the failure's code) once the delay has passed.
+// - RasGetProjectionInfoA answers for RASP_PppIp in the 40-byte RASPPPIP
+//   form and the 48-byte one (with dwOptions and dwServerOptions, written
+//   0): the link's address and the server's (10.64.0.1) once it has
+//   connected, ERROR_PROJECTION_NOT_COMPLETE while it dials,
+//   ERROR_NO_CONNECTION once it has failed or dropped (until its hang-up).
+//   The links negotiate IP only: every other projection of the platform
+//   answers ERROR_PROTOCOL_NOT_CONFIGURED, an unknown value
+//   ERROR_INVALID_PARAMETER.
+// - RasGetErrorStringA has an English text for every code from 600 to 999
+//   (a generic one for the codes it has no text of its own for).
 // - The destructor stops and joins the report thread; reports still due are
 //   dropped and no notifier is called afterwards.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -71,6 +82,48 @@ inline std::vector<RASCONNSTATE> DefaultProgressStates()
 
 // A synchronous dial that was hung up from another thread before it ended.
 inline constexpr DWORD ERROR_USER_DISCONNECTION = 631;
+// A projection asked of a link that has failed or dropped.
+inline constexpr DWORD ERROR_NO_CONNECTION = 668;
+// A projection the link did not negotiate (anything but IP here).
+inline constexpr DWORD ERROR_PROTOCOL_NOT_CONFIGURED = 731;
+// The platform's ERROR_INSUFFICIENT_BUFFER (a text that does not fit),
+// named apart from windows.h's macro.
+inline constexpr DWORD ERROR_TEXT_BUFFER_TOO_SMALL = 122;
+
+// The platform's other projections: known, but never negotiated here.
+inline constexpr RASPROJECTION RASP_Amb = 0x10000;
+inline constexpr RASPROJECTION RASP_PppNbf = 0x803F;
+inline constexpr RASPROJECTION RASP_PppIpx = 0x802B;
+inline constexpr RASPROJECTION RASP_PppIpv6 = 0x8057;
+inline constexpr RASPROJECTION RASP_PppCcp = 0x80FD;
+inline constexpr RASPROJECTION RASP_PppLcp = 0xC021;
+inline constexpr RASPROJECTION RASP_Slip = 0x20000;
+
+// The server's side of every simulated link.
+inline constexpr const char* kServerAddress = "10.64.0.1";
+
+// The second form of RASPPPIP, with the option fields: 48 bytes.
+#pragma pack(push, 4)
+struct RASPPPIPOPTIONSA {
+    DWORD dwSize;
+    DWORD dwError;
+    char szIpAddress[RAS_MaxIpAddress + 1];
+    char szServerIpAddress[RAS_MaxIpAddress + 1];
+    DWORD dwOptions;
+    DWORD dwServerOptions;
+};
+#pragma pack(pop)
+inline constexpr DWORD kPppIpOptionsSize = 48;
+static_assert(sizeof(RASPPPIPOPTIONSA) == kPppIpOptionsSize);
+
+// The service's text for an error code: a text of its own for the codes it
+// gives out and the account errors, "Remote access error <N>." for any
+// other code from 600 to 999, nothing outside that range.
+std::optional<std::string> SimErrorText(DWORD error);
+
+// True for a dotted IPv4 address: four numbers of 0 to 255, one to three
+// digits each.
+bool IsDottedAddress(const std::string& text);
 
 enum class DialOutcome {
     Connect,     // reports RASCS_Connected after the delay
@@ -153,6 +206,10 @@ public:
     // On (the default): every connection gets a new address, 10.64.x.y.
     // Off: each entry keeps the address of its first connection.
     void SetFreshAddress(bool fresh);
+    // The entry's next connections take these addresses, in order; once
+    // they are used up the rule above applies again. std::invalid_argument
+    // for an unknown entry or an address that is not dotted IPv4.
+    void SetAddressSequence(const std::string& entry, std::vector<std::string> addresses);
     void SetDevice(std::string type, std::string name);
     // Called with one line for each call and report, time stamp first.
     void SetLogger(Logger logger);
@@ -164,6 +221,8 @@ public:
     DWORD Dial(void* extensions, const char* phonebook, RASDIALPARAMSA* params, DWORD notifierType,
                RASDIALFUNC notifier, HRASCONN* handle) override;
     DWORD HangUp(HRASCONN handle) override;
+    DWORD GetProjectionInfo(HRASCONN handle, RASPROJECTION projection, void* record, DWORD* byteCount) override;
+    DWORD GetErrorString(UINT error, char* buffer, DWORD bufferSize) override;
 
     // --- What happened (thread-safe copies) ---------------------------------
     std::vector<RasCallRecord> Calls() const;
@@ -179,7 +238,8 @@ private:
     struct Entry {
         std::string name;
         EntrySetup setup;
-        std::string keptAddress;  // with fresh addresses off
+        std::string keptAddress;                    // with fresh addresses off
+        std::deque<std::string> scriptedAddresses;  // taken before either rule
     };
 
     struct Link {

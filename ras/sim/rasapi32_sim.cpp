@@ -1,5 +1,6 @@
-// The drop-in rasapi32.dll: RasEnumEntriesA, RasEnumConnectionsA, RasDialA
-// and RasHangUpA over one process-wide simulated service. The service is
+// The drop-in rasapi32.dll: RasEnumEntriesA, RasEnumConnectionsA, RasDialA,
+// RasHangUpA, RasGetProjectionInfoA and RasGetErrorStringA over one
+// process-wide simulated service. The service is
 // made on the first call and configured from "rassim.ini" beside the DLL
 // (or the file named by the RASSIM_CONFIG environment variable); each call
 // and each dial report is printed on standard error with a time stamp.
@@ -80,6 +81,18 @@ ras::DWORD RASAPI_CALL RasDialA(void* extensions, const char* phonebook, ras::RA
 ras::DWORD RASAPI_CALL RasHangUpA(ras::HRASCONN handle)
 {
     return Service().HangUp(handle);
+}
+
+// RASPROJECTION is an enumeration: an int.
+ras::DWORD RASAPI_CALL RasGetProjectionInfoA(ras::HRASCONN handle, ras::RASPROJECTION projection, void* record,
+                                             ras::DWORD* byteCount)
+{
+    return Service().GetProjectionInfo(handle, projection, record, byteCount);
+}
+
+ras::DWORD RASAPI_CALL RasGetErrorStringA(ras::UINT error, char* buffer, ras::DWORD bufferSize)
+{
+    return Service().GetErrorString(error, buffer, bufferSize);
 }
 
 }  // extern "C"

@@ -13,6 +13,10 @@ __declspec(dllimport) ras::DWORD RASAPI_CALL
     RasDialA(void* extensions, const char* phonebook, ras::RASDIALPARAMSA* params, ras::DWORD notifierType,
              void* notifier, ras::HRASCONN* handle);
 __declspec(dllimport) ras::DWORD RASAPI_CALL RasHangUpA(ras::HRASCONN handle);
+// RASPROJECTION is an enumeration: passed as an int.
+__declspec(dllimport) ras::DWORD RASAPI_CALL
+    RasGetProjectionInfoA(ras::HRASCONN handle, ras::RASPROJECTION projection, void* record, ras::DWORD* byteCount);
+__declspec(dllimport) ras::DWORD RASAPI_CALL RasGetErrorStringA(ras::UINT error, char* buffer, ras::DWORD bufferSize);
 }
 
 namespace ras {
@@ -37,6 +41,16 @@ DWORD RasApi32Service::Dial(void* extensions, const char* phonebook, RASDIALPARA
 DWORD RasApi32Service::HangUp(HRASCONN handle)
 {
     return RasHangUpA(handle);
+}
+
+DWORD RasApi32Service::GetProjectionInfo(HRASCONN handle, RASPROJECTION projection, void* record, DWORD* byteCount)
+{
+    return RasGetProjectionInfoA(handle, projection, record, byteCount);
+}
+
+DWORD RasApi32Service::GetErrorString(UINT error, char* buffer, DWORD bufferSize)
+{
+    return RasGetErrorStringA(error, buffer, bufferSize);
 }
 
 }  // namespace ras

@@ -13,6 +13,8 @@ public:
     DWORD Dial(void* extensions, const char* phonebook, RASDIALPARAMSA* params, DWORD notifierType,
                RASDIALFUNC notifier, HRASCONN* handle) override;
     DWORD HangUp(HRASCONN handle) override;
+    DWORD GetProjectionInfo(HRASCONN handle, RASPROJECTION projection, void* record, DWORD* byteCount) override;
+    DWORD GetErrorString(UINT error, char* buffer, DWORD bufferSize) override;
 };
 
 }  // namespace ras

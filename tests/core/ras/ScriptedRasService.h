@@ -2,8 +2,10 @@
 // operation answers and reads back exactly what the program passed.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,30 @@ public:
     std::vector<HRASCONN> hangUps;
     std::vector<DWORD> enumConnectionByteCounts;
     std::vector<DWORD> enumEntryByteCounts;
+
+    // Projection answers: the address of each handle the service knows
+    // (copied into szIpAddress as raw bytes, at most the field's 16); any
+    // other handle answers ERROR_BAD_HANDLE. A non-zero projectionResult
+    // fails every call with it; projectionError goes into dwError.
+    std::map<HRASCONN, std::string> addresses;
+    DWORD projectionResult = SUCCESS;
+    DWORD projectionError = SUCCESS;
+    struct ProjectionCall {
+        HRASCONN handle;
+        RASPROJECTION projection;
+        DWORD recordSize;  // dwSize of the record passed
+        DWORD byteCount;   // the byte count passed
+    };
+    std::vector<ProjectionCall> projectionCalls;
+
+    // Error texts by code; any other code answers ERROR_BAD_PARAMETER, and a
+    // text that does not fit the buffer with its NUL answers 122.
+    std::map<DWORD, std::string> errorTexts;
+    struct ErrorStringCall {
+        UINT error;
+        DWORD bufferSize;
+    };
+    std::vector<ErrorStringCall> errorStringCalls;
 
     DWORD EnumEntries(const char*, const char*, RASENTRYNAMEA* entries, DWORD* byteCount, DWORD* entryCount) override
     {
@@ -114,6 +140,35 @@ public:
         std::erase_if(connections, [handle](const ActiveConnectionRecord& c) { return c.handle == handle; });
         return SUCCESS;
     }
+
+    DWORD GetProjectionInfo(HRASCONN handle, RASPROJECTION projection, void* record, DWORD* byteCount) override
+    {
+        auto* ip = static_cast<RASPPPIPA*>(record);
+        projectionCalls.push_back({handle, projection, ip->dwSize, *byteCount});
+        if (projectionResult != SUCCESS)
+            return projectionResult;
+        const auto known = addresses.find(handle);
+        if (known == addresses.end())
+            return ERROR_BAD_HANDLE;
+        ip->dwError = projectionError;
+        std::memset(ip->szIpAddress, 0, sizeof ip->szIpAddress);
+        std::memcpy(ip->szIpAddress, known->second.data(), std::min(known->second.size(), sizeof ip->szIpAddress));
+        return SUCCESS;
+    }
+
+    DWORD GetErrorString(UINT error, char* buffer, DWORD bufferSize) override
+    {
+        errorStringCalls.push_back({error, bufferSize});
+        const auto known = errorTexts.find(error);
+        if (known == errorTexts.end())
+            return ERROR_BAD_PARAMETER;
+        if (known->second.size() + 1 > bufferSize)
+            return kInsufficientBuffer;
+        std::memcpy(buffer, known->second.c_str(), known->second.size() + 1);
+        return SUCCESS;
+    }
+
+    static constexpr DWORD kInsufficientBuffer = 122;
 };
 
 }  // namespace ras::testing
