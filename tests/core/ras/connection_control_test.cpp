@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <ostream>
@@ -464,6 +465,279 @@ TEST_F(ConnectionControlTest, TheWakeComesOnceForReportsWaitingAndNeverAfterItIs
     EXPECT_EQ(wakes, 2);
     control.DeliverReports();
     EXPECT_FALSE(control.DialInProgress());
+}
+
+// A listener that writes down each call with connection control's values
+// as they were at that moment; `during` runs inside each call.
+class RecordingEvents final : public ConnectionEvents {
+public:
+    RecordingEvents(ConnectionControl& control, const ScriptedRasService& service)
+        : control_(control),
+          service_(service)
+    {
+    }
+
+    void DialStarted(const std::string& entry) override { Note("started " + entry); }
+    void DialConnected(HRASCONN handle) override { Note("connected " + Hex(handle)); }
+    void DialFailed(RASCONNSTATE state, DWORD error) override
+    {
+        Note("failed " + std::to_string(state) + " " + std::to_string(error));
+    }
+    void DialGivenUp() override { Note("given up"); }
+    void HangingUp(HRASCONN handle) override { Note("hanging up " + Hex(handle)); }
+
+    static std::string Hex(HRASCONN handle)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%llx",
+                      static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(handle)));
+        return text;
+    }
+
+    std::vector<std::string> seen;
+    std::function<void(const std::string& what)> during;
+
+private:
+    void Note(const std::string& what)
+    {
+        seen.push_back(what + " | active " + Hex(control_.ActiveConnection) + ", pending " +
+                       std::to_string(control_.RedialPending) + ", dialling " +
+                       std::to_string(control_.DialInProgress()) + ", hung up " +
+                       std::to_string(service_.hangUps.size()));
+        if (during)
+            during(what);
+    }
+
+    ConnectionControl& control_;
+    const ScriptedRasService& service_;
+};
+
+class ConnectionEventsTest : public ConnectionControlTest {
+public:
+    ConnectionEventsTest() { control.SetEvents(&events); }
+
+    RecordingEvents events{control, service};
+};
+
+struct EventCase {
+    const char* how;
+    std::function<void(ConnectionEventsTest&)> run;  // starts from RedialPending set
+    std::vector<std::string> expected;
+};
+
+void PrintTo(const EventCase& c, std::ostream* os)
+{
+    *os << c.how;
+}
+
+class EachWayADialEnds : public ConnectionEventsTest, public ::testing::WithParamInterface<EventCase> {};
+
+TEST_P(EachWayADialEnds, TellsTheListenerOnceItsOwnValuesHaveChanged)
+{
+    control.RedialPending = true;
+    GetParam().run(*this);
+    EXPECT_EQ(events.seen, GetParam().expected) << GetParam().how;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, EachWayADialEnds,
+    ::testing::Values(EventCase{"connected",
+                                [](ConnectionEventsTest& t) {
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                    t.Report(5);
+                                    t.Report(RASCS_Connected);
+                                },
+                                {"started ADSL | active 1000, pending 1, dialling 1, hung up 0",
+                                 "connected 1000 | active 1000, pending 0, dialling 0, hung up 0"}},
+                      EventCase{"ended",
+                                [](ConnectionEventsTest& t) {
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                    t.Report(RASCS_Disconnected, ERROR_NO_ANSWER);
+                                },
+                                {"started ADSL | active 1000, pending 1, dialling 1, hung up 0",
+                                 "failed 8193 678 | active 0, pending 1, dialling 0, hung up 1"}},
+                      EventCase{"failed at a state",
+                                [](ConnectionEventsTest& t) {
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                    t.Report(5, ERROR_AUTHENTICATION_FAILURE);
+                                },
+                                {"started ADSL | active 1000, pending 1, dialling 1, hung up 0",
+                                 "failed 5 691 | active 0, pending 1, dialling 0, hung up 1"}},
+                      EventCase{"refused by RasDialA with a handle",
+                                [](ConnectionEventsTest& t) {
+                                    t.service.dialResult = ERROR_NO_ANSWER;
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                },
+                                {"failed -1 678 | active 0, pending 1, dialling 0, hung up 1"}},
+                      EventCase{"refused by RasDialA without a handle",
+                                [](ConnectionEventsTest& t) {
+                                    t.service.dialResult = ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+                                    t.service.nextDialHandle = nullptr;
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                },
+                                {"failed -1 623 | active 0, pending 1, dialling 0, hung up 0"}},
+                      EventCase{"given up after the limit",
+                                [](ConnectionEventsTest& t) {
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                    t.now += ConnectionControl::kDialTimeout;
+                                    t.control.IsEntryConnected("ADSL");
+                                },
+                                {"started ADSL | active 1000, pending 1, dialling 1, hung up 0",
+                                 "given up | active 0, pending 1, dialling 0, hung up 1"}},
+                      EventCase{"hung up by the program",
+                                [](ConnectionEventsTest& t) {
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                    t.service.connections = {{"ADSL", t.service.nextDialHandle}};
+                                    ASSERT_TRUE(t.control.IsEntryConnected("ADSL"));
+                                    t.control.HangUpActive();
+                                    t.control.HangUpActive();  // nothing held: nothing told
+                                },
+                                {"started ADSL | active 1000, pending 1, dialling 1, hung up 0",
+                                 "hanging up 1000 | active 0, pending 1, dialling 0, hung up 0"}},
+                      EventCase{"connected before RasDialA returned",
+                                [](ConnectionEventsTest& t) {
+                                    t.service.duringDial = [&t] { t.service.Report(RASCS_Connected); };
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                },
+                                {"started ADSL | active 1000, pending 1, dialling 1, hung up 0",
+                                 "connected 1000 | active 1000, pending 0, dialling 0, hung up 0"}},
+                      EventCase{"ended before RasDialA returned",
+                                [](ConnectionEventsTest& t) {
+                                    t.service.duringDial = [&t] {
+                                        t.service.Report(RASCS_Disconnected, ERROR_NO_ANSWER);
+                                    };
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                },
+                                {"started ADSL | active 1000, pending 1, dialling 1, hung up 0",
+                                 "failed 8193 678 | active 0, pending 1, dialling 0, hung up 1"}},
+                      EventCase{"a report of a dial that is over",
+                                [](ConnectionEventsTest& t) {
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                    t.Report(RASCS_Connected);
+                                    t.Report(RASCS_Disconnected, ERROR_NO_ANSWER);
+                                },
+                                {"started ADSL | active 1000, pending 1, dialling 1, hung up 0",
+                                 "connected 1000 | active 1000, pending 0, dialling 0, hung up 0"}},
+                      EventCase{"a connected entry is not dialled",
+                                [](ConnectionEventsTest& t) {
+                                    t.service.connections = {{"ADSL", FakeHandle(9)}};
+                                    t.control.DialEntry("ADSL", "u", "p");
+                                },
+                                {}}),
+    [](const ::testing::TestParamInfo<EventCase>& info) {
+        std::string name;
+        for (const char* c = info.param.how; *c; ++c)
+            if (std::isalpha(static_cast<unsigned char>(*c)))
+                name += *c;
+        return name;
+    });
+
+TEST_F(ConnectionEventsTest, TheConnectedHandleIsTheDialsOwnEvenWhenALookupReplacedTheHeldOne)
+{
+    control.DialEntry("ADSL", "u", "p");
+    control.ActiveConnection = FakeHandle(77);
+    Report(RASCS_Connected);
+    ASSERT_EQ(events.seen.size(), 2u);
+    EXPECT_EQ(events.seen[1].substr(0, 15), "connected 1000 ");
+}
+
+TEST_F(ConnectionEventsTest, AListenerThatHangsUpAndDialsAgainFromTheConnectedCallIsSafe)
+{
+    events.during = [this](const std::string& what) {
+        if (what.rfind("connected", 0) != 0)
+            return;
+        control.HangUpActive();
+        service.nextDialHandle = FakeHandle(0x2000);
+        control.DialEntry("ADSL", "u", "p");
+    };
+    control.RedialPending = true;
+    control.DialEntry("ADSL", "u", "p");
+    // Two reports arrive together; the second is the first dial's too.
+    service.Report(RASCS_Connected);
+    service.Report(RASCS_Disconnected, ERROR_NO_ANSWER);
+    control.DeliverReports();
+
+    EXPECT_EQ(service.hangUps, std::vector<HRASCONN>{FakeHandle(0x1000)});
+    ASSERT_EQ(service.dials.size(), 2u);
+    EXPECT_TRUE(control.DialInProgress());
+    EXPECT_EQ(control.ActiveConnection, FakeHandle(0x2000));
+    EXPECT_EQ(events.seen, (std::vector<std::string>{
+                               "started ADSL | active 1000, pending 1, dialling 1, hung up 0",
+                               "connected 1000 | active 1000, pending 0, dialling 0, hung up 0",
+                               "hanging up 1000 | active 0, pending 0, dialling 0, hung up 0",
+                               "started ADSL | active 2000, pending 0, dialling 1, hung up 1",
+                           }));
+
+    events.during = nullptr;
+    Report(RASCS_Connected, SUCCESS, 1);
+    EXPECT_FALSE(control.DialInProgress());
+    EXPECT_EQ(events.seen.back().substr(0, 15), "connected 2000 ");
+}
+
+TEST_F(ConnectionEventsTest, AClearedListenerHearsNothing)
+{
+    control.SetEvents(nullptr);
+    control.DialEntry("ADSL", "u", "p");
+    Report(RASCS_Disconnected, ERROR_NO_ANSWER);
+    EXPECT_TRUE(events.seen.empty());
+    EXPECT_EQ(service.hangUps.size(), 1u);
+}
+
+struct AddressCase {
+    const char* how;
+    std::function<void(ScriptedRasService&)> script;
+    HRASCONN handle;
+    std::string expected;
+    bool asks;
+};
+
+void PrintTo(const AddressCase& c, std::ostream* os)
+{
+    *os << c.how;
+}
+
+class ConnectionAddressOf : public ConnectionControlTest, public ::testing::WithParamInterface<AddressCase> {};
+
+TEST_P(ConnectionAddressOf, IsTheProjectionsAddressOrEmpty)
+{
+    const AddressCase& c = GetParam();
+    service.addresses = {{FakeHandle(0x1000), "10.64.0.7"}};
+    c.script(service);
+    EXPECT_EQ(control.ConnectionAddress(c.handle), c.expected) << c.how;
+    ASSERT_EQ(service.projectionCalls.size(), c.asks ? 1u : 0u) << c.how;
+    if (c.asks) {
+        const auto& call = service.projectionCalls[0];
+        EXPECT_EQ(call.handle, c.handle);
+        EXPECT_EQ(call.projection, RASP_PppIp);
+        EXPECT_EQ(call.recordSize, kPppIpSize);
+        EXPECT_EQ(call.byteCount, kPppIpSize);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ConnectionAddressOf,
+    ::testing::Values(AddressCase{"connected", [](ScriptedRasService&) {}, FakeHandle(0x1000), "10.64.0.7", true},
+                      AddressCase{"unknown handle", [](ScriptedRasService&) {}, FakeHandle(0x2000), "", true},
+                      AddressCase{"null handle", [](ScriptedRasService&) {}, nullptr, "", false},
+                      AddressCase{"not negotiated yet",
+                                  [](ScriptedRasService& s) { s.projectionResult = ERROR_PROJECTION_NOT_COMPLETE; },
+                                  FakeHandle(0x1000), "", true},
+                      AddressCase{"negotiation failed", [](ScriptedRasService& s) { s.projectionError = 733; },
+                                  FakeHandle(0x1000), "", true},
+                      AddressCase{"a field without its NUL",
+                                  [](ScriptedRasService& s) { s.addresses[FakeHandle(0x1000)] = std::string(20, '9'); },
+                                  FakeHandle(0x1000), std::string(16, '9'), true}));
+
+TEST_F(ConnectionControlTest, ErrorTextIsThePlatformsTextOrEmpty)
+{
+    service.errorTexts = {{691, "Access denied."}, {700, std::string(511, 'x')}, {701, std::string(512, 'y')}};
+    EXPECT_EQ(control.ErrorText(691), "Access denied.");
+    EXPECT_EQ(control.ErrorText(700), std::string(511, 'x'));  // fills the buffer with its NUL
+    EXPECT_EQ(control.ErrorText(701), "");                     // does not fit
+    EXPECT_EQ(control.ErrorText(5), "");                       // no text
+    ASSERT_EQ(service.errorStringCalls.size(), 4u);
+    EXPECT_EQ(service.errorStringCalls[0].error, 691u);
+    EXPECT_EQ(service.errorStringCalls[0].bufferSize, 512u);
 }
 
 TEST(DialNotifierPool, ANotifierComesBackOnlyAfterEveryOtherHasBeenUsed)
