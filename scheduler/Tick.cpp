@@ -17,14 +17,14 @@ private:
     RedialWindow& window_;
 };
 
-// The tick drops whatever fails inside the re-dial step: what the step did
-// before the failure stays done, and the next tick tries again.
-void RunStepDroppingFailures(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump,
-                             RedialCycle& cycle)
+// The tick drops whatever fails inside the lookup or the re-dial step: what
+// was done before the failure stays done, and the next tick tries again.
+// The lookup only watches, so its failure still lets the step run.
+template <typename Work>
+void DropFailures(Work work)
 {
     try {
-        cycle.LookUp(window);
-        RedialStep(window, connections, pump, cycle);
+        work();
     } catch (...) {
     }
 }
@@ -42,7 +42,8 @@ void Timer1Timer(RedialWindow& window, ras::ConnectionControl& connections, Mess
     if (ticks == kHomePageTick)
         window.OpenHomePage();
 
-    RunStepDroppingFailures(window, connections, pump, cycle);
+    DropFailures([&] { cycle.LookUp(window); });
+    DropFailures([&] { RedialStep(window, connections, pump, cycle); });
 
     window.SetCounterText(std::to_string(window.ElapsedSeconds()) + lookup(kCounterSuffixKey));
 }

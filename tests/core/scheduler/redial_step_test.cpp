@@ -16,8 +16,8 @@ using testing::PlainWindow;
 
 class RedialStepTest : public ::testing::Test {
 protected:
-    RedialStepTest() : control(service) {}
-    void Step() { RedialStep(window, control, pump); }
+    RedialStepTest() : control(service), cycle(control, parts.Clock(), parts.check, parts.log) {}
+    void Step() { RedialStep(window, control, pump, cycle); }
     // A report of the last dial, delivered on this thread.
     void Report(ras::RASCONNSTATE state, ras::DWORD error)
     {
@@ -28,6 +28,8 @@ protected:
 
     ras::testing::ScriptedRasService service;
     ras::ConnectionControl control;
+    testing::CycleParts parts;
+    RedialCycle cycle;
     PlainWindow window;
     FakePump pump;
 };

@@ -16,7 +16,7 @@ using testing::PlainWindow;
 
 class TickTest : public ::testing::Test {
 protected:
-    TickTest() : control(service) {}
+    TickTest() : control(service), cycle(control, parts.Clock(), parts.check, parts.log) {}
     // A report of the last dial, delivered on this thread.
     void Report(ras::RASCONNSTATE state, ras::DWORD error)
     {
@@ -36,23 +36,25 @@ protected:
         for (int i = 0; i < count && window.timerRunning; ++i) {
             pump.SleepSlice(1000);
             const std::int64_t start = pump.now;
-            Timer1Timer(window, control, pump, lookup);
+            Timer1Timer(window, control, pump, lookup, cycle);
             ticks.push_back({start, pump.now - start, window.counter});
         }
     }
     void Untick()
     {
         window.ticked = false;
-        CheckBox1Click(window, control);
+        CheckBox1Click(window, control, cycle);
     }
     void Tick()
     {
         window.ticked = true;
-        CheckBox1Click(window, control);
+        CheckBox1Click(window, control, cycle);
     }
 
     ras::testing::ScriptedRasService service;
     ras::ConnectionControl control;
+    testing::CycleParts parts;
+    RedialCycle cycle;
     PlainWindow window;
     FakePump pump;
     TextLookup lookup = [](const std::string&) { return std::string(); };

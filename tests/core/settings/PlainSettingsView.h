@@ -4,6 +4,7 @@
 // throws instead of setting.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -20,6 +21,8 @@ struct SettingsValues {
     std::string period = "0";
     std::string pause = "5";
     bool enabled = false;
+    // The options' widgets, by key.
+    std::array<std::string, settings::kOptionCount> options{};
 
     bool operator==(const SettingsValues&) const = default;
 };
@@ -80,6 +83,16 @@ public:
         if (onEnabledClick) {
             onEnabledClick();
         }
+    }
+
+    std::string OptionText(settings::OptionKey key) const override
+    {
+        return values.options[static_cast<std::size_t>(key)];
+    }
+    void SetOptionText(settings::OptionKey key, const std::string& text) override
+    {
+        FailIfNamed("SetOptionText");
+        values.options[static_cast<std::size_t>(key)] = text;
     }
 
 private:
