@@ -160,6 +160,96 @@ TEST_F(PosixFileStoreTest, ReadAllGivesTheBytesOrNothing)
     EXPECT_EQ(store.ReadAll(PathOf("dir")), std::nullopt);
 }
 
+TEST_F(PosixFileStoreTest, AppendCreatesTheFileAndKeepsWhatItHeld)
+{
+    ASSERT_TRUE(store.AppendAll(PathOf("dialup.log"), Bytes("first\r\n\0\xff")));
+    ASSERT_TRUE(store.AppendAll(PathOf("dialup.log"), "second\r\n"));
+    ASSERT_TRUE(store.AppendAll(PathOf("dialup.log"), ""));
+
+    EXPECT_EQ(Content("dialup.log"), Bytes("first\r\n\0\xffsecond\r\n"));
+    EXPECT_EQ(store.FileSize(PathOf("dialup.log")), 17u);
+    EXPECT_EQ(directory.EntryNames(), Names{"dialup.log"});
+}
+
+TEST_F(PosixFileStoreTest, AppendGoesAfterWhatAnotherWriterAdded)
+{
+    Put("dialup.log", "old\n");
+    std::ofstream other(PathOf("dialup.log"), std::ios::binary | std::ios::app);
+    other << "theirs\n" << std::flush;
+
+    ASSERT_TRUE(store.AppendAll(PathOf("dialup.log"), "ours\n"));
+
+    EXPECT_EQ(Content("dialup.log"), "old\ntheirs\nours\n");
+}
+
+// A folder named in another script: the paths are UTF-8 bytes.
+TEST_F(PosixFileStoreTest, AppendAndMoveInAWideNamedFolder)
+{
+    const std::string folder = PathOf("\xe6\x8b\xa8\xe5\x8f\xb7");  // 拨号
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+
+    ASSERT_TRUE(store.AppendAll(folder + "/dialup.log", "line\n"));
+    ASSERT_TRUE(store.MoveReplacing(folder + "/dialup.log", folder + "/dialup.log.1"));
+
+    EXPECT_EQ(store.ReadAll(folder + "/dialup.log.1"), "line\n");
+    EXPECT_FALSE(store.FileExists(folder + "/dialup.log"));
+}
+
+TEST_F(PosixFileStoreTest, AppendFailsWhereNoFileCanBeWritten)
+{
+    ASSERT_EQ(::mkdir(PathOf("dir").c_str(), 0700), 0);
+    Put("full.log", "kept\n");
+
+    EXPECT_FALSE(store.AppendAll(PathOf("missing/dialup.log"), "x"));
+    EXPECT_FALSE(store.AppendAll(PathOf("dir"), "x"));
+    {
+        // A disk that takes only part of the line: the write is reported
+        // as failed.
+        FileSizeLimit limit(8);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_FALSE(store.AppendAll(PathOf("full.log"), "a longer line\n"));
+    }
+
+    EXPECT_EQ(directory.EntryNames(), (Names{"dir", "full.log"}));
+}
+
+TEST_F(PosixFileStoreTest, FileSizeOnlyOfRegularFiles)
+{
+    Put("empty", "");
+    Put("file", std::string(70000, 'x'));
+    ASSERT_EQ(::mkdir(PathOf("dir").c_str(), 0700), 0);
+
+    EXPECT_EQ(store.FileSize(PathOf("empty")), 0u);
+    EXPECT_EQ(store.FileSize(PathOf("file")), 70000u);
+    EXPECT_EQ(store.FileSize(PathOf("dir")), std::nullopt);
+    EXPECT_EQ(store.FileSize(PathOf("missing")), std::nullopt);
+}
+
+TEST_F(PosixFileStoreTest, MoveReplacesAnExistingFile)
+{
+    Put("dialup.log", "new\n");
+    Put("dialup.log.1", "older and longer\n");
+
+    ASSERT_TRUE(store.MoveReplacing(PathOf("dialup.log"), PathOf("dialup.log.1")));
+
+    EXPECT_EQ(Content("dialup.log.1"), "new\n");
+    EXPECT_EQ(directory.EntryNames(), Names{"dialup.log.1"});
+}
+
+TEST_F(PosixFileStoreTest, FailedMoveLeavesBothNamesAsTheyWere)
+{
+    Put("dialup.log.1", "kept\n");
+    Put("dialup.log", "new\n");
+    ASSERT_EQ(::mkdir(PathOf("dir").c_str(), 0700), 0);
+
+    EXPECT_FALSE(store.MoveReplacing(PathOf("missing.log"), PathOf("dialup.log.1")));
+    EXPECT_FALSE(store.MoveReplacing(PathOf("dialup.log"), PathOf("dir")));
+
+    EXPECT_EQ(Content("dialup.log.1"), "kept\n");
+    EXPECT_EQ(Content("dialup.log"), "new\n");
+    EXPECT_EQ(directory.EntryNames(), (Names{"dialup.log", "dialup.log.1", "dir"}));
+}
+
 TEST_F(PosixFileStoreTest, SaveAndLoadThroughRealFiles)
 {
     PlainSettingsView saved;

@@ -177,7 +177,12 @@ TEST_F(WinFileStoreTest, PathsThatAreNoUtf8AreRefused)
     EXPECT_FALSE(store.ReplaceAll(bad, "a=1\r\n"));
     EXPECT_FALSE(store.FileExists(bad));
     EXPECT_EQ(store.ReadAll(bad), std::nullopt);
-    EXPECT_TRUE(directory.EntryNames().empty());
+    EXPECT_FALSE(store.AppendAll(bad, "x"));
+    EXPECT_EQ(store.FileSize(bad), std::nullopt);
+    Put(L"dialup.log", "kept");
+    EXPECT_FALSE(store.MoveReplacing(Utf8PathOf(L"dialup.log"), bad));
+    EXPECT_FALSE(store.MoveReplacing(bad, Utf8PathOf(L"dialup.log")));
+    EXPECT_EQ(directory.EntryNames(), Names{L"dialup.log"});
 }
 
 // Another program has the file open without letting others write or delete
@@ -292,6 +297,115 @@ TEST_F(WinFileStoreTest, FailedSaveLeavesSettingsFileByteIdentical)
     EXPECT_EQ(directory.EntryNames(), Names{L"dialup.ini"});
 }
 
+// ---- Appending, sizes and moves ---------------------------------------------
+
+TEST_F(WinFileStoreTest, AppendCreatesTheFileAndKeepsWhatItHeld)
+{
+    ASSERT_TRUE(store.AppendAll(Utf8PathOf(L"dialup.log"), Bytes("first\r\n\0\xff")));
+    ASSERT_TRUE(store.AppendAll(Utf8PathOf(L"dialup.log"), "second\r\n"));
+    ASSERT_TRUE(store.AppendAll(Utf8PathOf(L"dialup.log"), ""));
+
+    EXPECT_EQ(Content(L"dialup.log"), Bytes("first\r\n\0\xffsecond\r\n"));
+    EXPECT_EQ(store.FileSize(Utf8PathOf(L"dialup.log")), 17u);
+    EXPECT_EQ(directory.EntryNames(), Names{L"dialup.log"});
+}
+
+// Another program (a viewer that follows the log, or a second writer)
+// holds the file open: appending still works and goes to the end, after
+// what the other one wrote.
+TEST_F(WinFileStoreTest, AppendSharesTheFileWithReadersAndWriters)
+{
+    Put(L"dialup.log", "old\r\n");
+    {
+        const UniqueHandle reader(::CreateFileW(PathOf(L"dialup.log").c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        const UniqueHandle writer(::CreateFileW(PathOf(L"dialup.log").c_str(), FILE_APPEND_DATA,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(reader.Valid());
+        ASSERT_TRUE(writer.Valid());
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(writer.Get(), "theirs\r\n", 8, &written, nullptr));
+
+        ASSERT_TRUE(store.AppendAll(Utf8PathOf(L"dialup.log"), "ours\r\n"));
+    }
+
+    EXPECT_EQ(Content(L"dialup.log"), "old\r\ntheirs\r\nours\r\n");
+}
+
+TEST_F(WinFileStoreTest, AppendInAFolderNamedOutsideTheAnsiCodePage)
+{
+    ASSERT_TRUE(::CreateDirectoryW(PathOf(kChineseFolder).c_str(), nullptr));
+    const std::string log = Utf8PathOf(kChineseFolder + L"\\dialup.log");
+    const std::string rotated = Utf8PathOf(kChineseFolder + L"\\dialup.log.1");
+
+    ASSERT_TRUE(store.AppendAll(log, "\xd5\xc5\r\n"));
+    EXPECT_EQ(store.FileSize(log), 4u);
+    ASSERT_TRUE(store.MoveReplacing(log, rotated));
+
+    EXPECT_EQ(FileBytes(PathOf(kChineseFolder + L"\\dialup.log.1")), "\xd5\xc5\r\n");
+    EXPECT_FALSE(store.FileExists(log));
+}
+
+TEST_F(WinFileStoreTest, AppendFailsWhereNoFileCanBeWritten)
+{
+    ASSERT_TRUE(::CreateDirectoryW(PathOf(L"folder").c_str(), nullptr));
+
+    EXPECT_FALSE(store.AppendAll(Utf8PathOf(L"missing\\dialup.log"), "x"));
+    EXPECT_FALSE(store.AppendAll(Utf8PathOf(L"folder"), "x"));
+
+    EXPECT_EQ(directory.EntryNames(), Names{L"folder"});
+}
+
+TEST_F(WinFileStoreTest, AppendRefusesAFileHeldWithoutWriteSharing)
+{
+    Put(L"dialup.log", "kept\r\n");
+    const UniqueHandle holder(::CreateFileW(PathOf(L"dialup.log").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder.Valid());
+
+    EXPECT_FALSE(store.AppendAll(Utf8PathOf(L"dialup.log"), "x"));
+    EXPECT_EQ(Content(L"dialup.log"), "kept\r\n");
+}
+
+TEST_F(WinFileStoreTest, FileSizeOnlyOfRegularFiles)
+{
+    Put(L"empty", "");
+    Put(L"file", std::string(70000, 'x'));
+    ASSERT_TRUE(::CreateDirectoryW(PathOf(L"folder").c_str(), nullptr));
+
+    EXPECT_EQ(store.FileSize(Utf8PathOf(L"empty")), 0u);
+    EXPECT_EQ(store.FileSize(Utf8PathOf(L"file")), 70000u);
+    EXPECT_EQ(store.FileSize(Utf8PathOf(L"folder")), std::nullopt);
+    EXPECT_EQ(store.FileSize(Utf8PathOf(L"missing")), std::nullopt);
+}
+
+TEST_F(WinFileStoreTest, MoveReplacesAnExistingFile)
+{
+    Put(L"dialup.log", "new\r\n");
+    Put(L"dialup.log.1", "older and longer\r\n");
+
+    ASSERT_TRUE(store.MoveReplacing(Utf8PathOf(L"dialup.log"), Utf8PathOf(L"dialup.log.1")));
+
+    EXPECT_EQ(Content(L"dialup.log.1"), "new\r\n");
+    EXPECT_EQ(directory.EntryNames(), Names{L"dialup.log.1"});
+}
+
+TEST_F(WinFileStoreTest, FailedMoveLeavesBothNamesAsTheyWere)
+{
+    Put(L"dialup.log.1", "kept\r\n");
+    Put(L"dialup.log", "new\r\n");
+    ASSERT_TRUE(::CreateDirectoryW(PathOf(L"folder").c_str(), nullptr));
+
+    EXPECT_FALSE(store.MoveReplacing(Utf8PathOf(L"missing.log"), Utf8PathOf(L"dialup.log.1")));
+    EXPECT_FALSE(store.MoveReplacing(Utf8PathOf(L"dialup.log"), Utf8PathOf(L"folder")));
+
+    EXPECT_EQ(Content(L"dialup.log.1"), "kept\r\n");
+    EXPECT_EQ(Content(L"dialup.log"), "new\r\n");
+    EXPECT_EQ(directory.EntryNames(), (Names{L"dialup.log", L"dialup.log.1", L"folder"}));
+}
+
 // ---- Paths near MAX_PATH ---------------------------------------------------
 
 // A settings file at a path of the given length: nested folders made
@@ -344,6 +458,20 @@ TEST_P(LongPathTest, SaveFailsQuietlyAndLeavesTheFile)
     settings::SaveSettings(view, settingsStore);
 
     EXPECT_EQ(FileBytes(LongForm(L"dialup.ini")), old);
+    EXPECT_EQ(NamesInFolder(), Names{L"dialup.ini"});
+}
+
+// Appending needs no temporary name: only a path of MAX_PATH or more is
+// refused, as the platform would refuse it.
+TEST_P(LongPathTest, AppendIsRefusedOnlyAtMaxPath)
+{
+    const std::string path = Utf8(folder_ + L"\\dialup.ini");
+    const bool fits = GetParam() < MAX_PATH;
+
+    EXPECT_EQ(store.AppendAll(path, "more\r\n"), fits);
+    EXPECT_EQ(store.FileSize(path), fits ? std::optional<std::uint64_t>(old.size() + 6) : std::nullopt);
+
+    EXPECT_EQ(FileBytes(LongForm(L"dialup.ini")), fits ? old + "more\r\n" : old);
     EXPECT_EQ(NamesInFolder(), Names{L"dialup.ini"});
 }
 

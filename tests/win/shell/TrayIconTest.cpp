@@ -178,18 +178,17 @@ const std::wstring kPair = L"\U0001F600";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BalloonCutTest,
-    ::testing::Values(
-        BalloonCutCase{"Fit", std::wstring(63, L't'), std::wstring(255, L'x'), std::wstring(63, L't'),
-                       std::wstring(255, L'x')},
-        BalloonCutCase{"OneTooMany", std::wstring(64, L't'), std::wstring(256, L'x'), std::wstring(63, L't'),
-                       std::wstring(255, L'x')},
-        BalloonCutCase{"FarTooLong", std::wstring(1000, L't'), std::wstring(100000, L'x'), std::wstring(63, L't'),
-                       std::wstring(255, L'x')},
-        BalloonCutCase{"PairKeptWhole", std::wstring(62, L't') + kPair, std::wstring(254, L'x') + kPair,
-                       std::wstring(62, L't'), std::wstring(254, L'x')},
-        BalloonCutCase{"PairFits", std::wstring(61, L't') + kPair, std::wstring(253, L'x') + kPair,
-                       std::wstring(61, L't') + kPair, std::wstring(253, L'x') + kPair},
-        BalloonCutCase{"Empty", L"", L"", L"", L""}),
+    ::testing::Values(BalloonCutCase{"Fit", std::wstring(63, L't'), std::wstring(255, L'x'), std::wstring(63, L't'),
+                                     std::wstring(255, L'x')},
+                      BalloonCutCase{"OneTooMany", std::wstring(64, L't'), std::wstring(256, L'x'),
+                                     std::wstring(63, L't'), std::wstring(255, L'x')},
+                      BalloonCutCase{"FarTooLong", std::wstring(1000, L't'), std::wstring(100000, L'x'),
+                                     std::wstring(63, L't'), std::wstring(255, L'x')},
+                      BalloonCutCase{"PairKeptWhole", std::wstring(62, L't') + kPair, std::wstring(254, L'x') + kPair,
+                                     std::wstring(62, L't'), std::wstring(254, L'x')},
+                      BalloonCutCase{"PairFits", std::wstring(61, L't') + kPair, std::wstring(253, L'x') + kPair,
+                                     std::wstring(61, L't') + kPair, std::wstring(253, L'x') + kPair},
+                      BalloonCutCase{"Empty", L"", L"", L"", L""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct TipCase {
