@@ -679,10 +679,8 @@ std::string SimulatedRasService::NextAddress(Entry* entry)
     if (entry && !entry->scriptedAddresses.empty()) {
         std::string address = std::move(entry->scriptedAddresses.front());
         entry->scriptedAddresses.pop_front();
-        // With fresh addresses off the entry keeps its first connection's
-        // address, scripted or not.
-        if (entry->keptAddress.empty())
-            entry->keptAddress = address;
+        // With fresh addresses off the next connection keeps this one.
+        entry->keptAddress = address;
         return address;
     }
     if (!freshAddress_ && entry && !entry->keptAddress.empty())

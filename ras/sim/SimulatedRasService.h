@@ -204,7 +204,8 @@ public:
     // report is delivered (0 by default).
     void SetReportLag(std::chrono::milliseconds lag);
     // On (the default): every connection gets a new address, 10.64.x.y.
-    // Off: each entry keeps the address of its first connection.
+    // Off: an entry's connection gets the address its last one had (a new
+    // one for its first).
     void SetFreshAddress(bool fresh);
     // The entry's next connections take these addresses, in order; once
     // they are used up the rule above applies again. std::invalid_argument

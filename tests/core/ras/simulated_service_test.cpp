@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -536,6 +537,253 @@ TEST_F(SimulatedServiceTest, WithoutANotifierTheDialIsSynchronous)
     EXPECT_EQ(service.HangUp(bad), SUCCESS);
 }
 
+// The record the projection is asked into: the 48-byte form, of which the
+// caller may name only the first 40 bytes. The rest is a sentinel.
+RASPPPIPOPTIONSA ProjectionRecord(DWORD size)
+{
+    RASPPPIPOPTIONSA record;
+    std::memset(&record, 0xCC, sizeof record);
+    record.dwSize = size;
+    return record;
+}
+
+struct ProjectionCase {
+    const char* how;
+    const char* link;  // "connected", "dialling", "dropped", "refused", "hung up", "unknown"
+    RASPROJECTION projection;
+    DWORD size;
+    DWORD byteCount;
+    bool nullRecord;
+    bool nullByteCount;
+    DWORD expected;
+    DWORD byteCountAfter;
+};
+
+void PrintTo(const ProjectionCase& c, std::ostream* os)
+{
+    *os << c.how;
+}
+
+class ProjectionInfo : public SimulatedServiceTest, public ::testing::WithParamInterface<ProjectionCase> {};
+
+TEST_P(ProjectionInfo, AnswersAsThePlatformDoes)
+{
+    const ProjectionCase& c = GetParam();
+    service.AddEntry("Slow");
+    service.AddEntry("Refused", EntrySetup::FailsAtCall(ERROR_NO_ANSWER));
+    const HRASCONN connected = service.ConnectEntry("Home");
+    service.ConnectEntry("Dropped");
+    HRASCONN dropped = nullptr;
+    for (const SimConnection& link : service.Links())
+        if (link.entry == "Dropped")
+            dropped = link.handle;
+    ASSERT_TRUE(service.DropConnection("Dropped"));
+    service.SetDialDelay(30s);
+    HRASCONN dialling = nullptr;
+    ASSERT_EQ(Dial("Slow", dialling), SUCCESS);
+    HRASCONN refused = nullptr;
+    ASSERT_EQ(Dial("Refused", refused), ERROR_NO_ANSWER);
+    const HRASCONN hungUp = service.ConnectEntry("Gone");
+    ASSERT_EQ(service.HangUp(hungUp), SUCCESS);
+    const std::string link = c.link;
+    const HRASCONN handle = link == "connected"  ? connected
+                            : link == "dialling" ? dialling
+                            : link == "dropped"  ? dropped
+                            : link == "refused"  ? refused
+                            : link == "hung up"  ? hungUp
+                                                 : Sentinel();
+    service.ClearCalls();
+
+    RASPPPIPOPTIONSA record = ProjectionRecord(c.size);
+    DWORD byteCount = c.byteCount;
+    EXPECT_EQ(service.GetProjectionInfo(handle, c.projection, c.nullRecord ? nullptr : &record,
+                                        c.nullByteCount ? nullptr : &byteCount),
+              c.expected);
+    if (!c.nullByteCount) {
+        EXPECT_EQ(byteCount, c.byteCountAfter);
+    }
+    const RASPPPIPOPTIONSA untouched = ProjectionRecord(c.size);
+    if (c.expected != SUCCESS) {
+        EXPECT_EQ(std::memcmp(&record, &untouched, sizeof record), 0) << "nothing written";
+    } else {
+        const std::string address = service.Links().at(0).address;
+        EXPECT_EQ(record.dwSize, c.size);
+        EXPECT_EQ(record.dwError, SUCCESS);
+        EXPECT_EQ(std::string(record.szIpAddress), address);
+        EXPECT_EQ(std::string(record.szServerIpAddress), "10.64.0.1");
+        if (c.size == kPppIpOptionsSize) {
+            EXPECT_EQ(record.dwOptions, 0u);
+            EXPECT_EQ(record.dwServerOptions, 0u);
+        } else {
+            EXPECT_EQ(std::memcmp(&record.dwOptions, &untouched.dwOptions, 8), 0) << "nothing past the form";
+        }
+    }
+
+    const auto calls = CallsOf(RasCallKind::ProjectionInfo);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].handle, handle);
+    EXPECT_EQ(calls[0].projection, c.projection);
+    EXPECT_EQ(calls[0].result, c.expected);
+    EXPECT_EQ(calls[0].recordSize, c.nullRecord ? 0u : c.size);
+    EXPECT_EQ(calls[0].byteCountIn, c.nullByteCount ? 0u : c.byteCount);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProjectionInfo,
+    ::testing::Values(
+        ProjectionCase{"connected", "connected", RASP_PppIp, 40, 40, false, false, SUCCESS, 40},
+        ProjectionCase{"connected, larger buffer", "connected", RASP_PppIp, 40, 100, false, false, SUCCESS, 40},
+        ProjectionCase{"connected, with options", "connected", RASP_PppIp, 48, 48, false, false, SUCCESS, 48},
+        ProjectionCase{"null record", "connected", RASP_PppIp, 40, 40, true, false, ERROR_BAD_PARAMETER, 40},
+        ProjectionCase{"null byte count", "connected", RASP_PppIp, 40, 40, false, true, ERROR_BAD_PARAMETER, 0},
+        ProjectionCase{"no such projection", "connected", 0x1234, 40, 40, false, false, ERROR_BAD_PARAMETER, 40},
+        ProjectionCase{"not negotiated", "connected", RASP_PppIpx, 40, 40, false, false, ERROR_PROTOCOL_NOT_CONFIGURED,
+                       40},
+        ProjectionCase{"unknown handle", "unknown", RASP_PppIp, 40, 40, false, false, ERROR_BAD_HANDLE, 40},
+        ProjectionCase{"hung up", "hung up", RASP_PppIp, 40, 40, false, false, ERROR_BAD_HANDLE, 40},
+        ProjectionCase{"unknown size", "connected", RASP_PppIp, 44, 44, false, false, ERROR_INVALID_SIZE, 44},
+        ProjectionCase{"zero size", "connected", RASP_PppIp, 0, 40, false, false, ERROR_INVALID_SIZE, 40},
+        ProjectionCase{"byte count too small", "connected", RASP_PppIp, 40, 39, false, false, ERROR_BUFFER_TOO_SMALL,
+                       40},
+        ProjectionCase{"byte count too small for options", "connected", RASP_PppIp, 48, 40, false, false,
+                       ERROR_BUFFER_TOO_SMALL, 48},
+        ProjectionCase{"dialling", "dialling", RASP_PppIp, 40, 40, false, false, ERROR_PROJECTION_NOT_COMPLETE, 40},
+        ProjectionCase{"dropped", "dropped", RASP_PppIp, 40, 40, false, false, ERROR_NO_CONNECTION, 40},
+        ProjectionCase{"refused at the call", "refused", RASP_PppIp, 40, 40, false, false, ERROR_NO_CONNECTION, 40}),
+    [](const ::testing::TestParamInfo<ProjectionCase>& info) {
+        std::string name;
+        for (const char* c = info.param.how; *c; ++c)
+            if (std::isalpha(static_cast<unsigned char>(*c)))
+                name += *c;
+        return name;
+    });
+
+TEST_F(SimulatedServiceTest, TheProjectionIsRecordedAndLogged)
+{
+    std::vector<std::string> lines;
+    service.SetLogger([&](const std::string& line) { lines.push_back(line); });
+    service.AddEntry("Home");
+    service.SetAddressSequence("Home", {"192.0.2.7"});
+    const HRASCONN handle = service.ConnectEntry("Home");
+    RASPPPIPA record{};
+    record.dwSize = kPppIpSize;
+    DWORD bytes = kPppIpSize;
+    ASSERT_EQ(service.GetProjectionInfo(handle, RASP_PppIp, &record, &bytes), SUCCESS);
+    EXPECT_EQ(std::string(record.szIpAddress), "192.0.2.7");
+
+    const auto call = CallsOf(RasCallKind::ProjectionInfo).at(0);
+    EXPECT_EQ(call.entry, "Home");
+    EXPECT_EQ(call.address, "192.0.2.7");
+    EXPECT_EQ(call.serverAddress, "10.64.0.1");
+    EXPECT_EQ(call.byteCountOut, kPppIpSize);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_THAT(lines[1], ::testing::HasSubstr(" RasGetProjectionInfoA(" + HandleText(handle) +
+                                               " \"Home\", projection 0x8021, dwSize=40, bytes 40->40) = 0: "
+                                               "address 192.0.2.7, server 10.64.0.1"));
+}
+
+TEST_F(SimulatedServiceTest, ErrorStringsHaveAPlainTextForEveryRemoteAccessCode)
+{
+    // The codes the service gives out and the account errors have texts of
+    // their own; the rest of 600..999 a generic one.
+    const std::string generic = "Remote access error ";
+    for (const DWORD code :
+         {603u, 623u, 631u, 632u, 646u, 647u, 648u, 649u, 668u, 678u, 691u, 730u, 731u, 756u, 600u, 700u, 999u}) {
+        SCOPED_TRACE(code);
+        char buffer[512];
+        ASSERT_EQ(service.GetErrorString(code, buffer, sizeof buffer), SUCCESS);
+        const std::string text = buffer;
+        ASSERT_FALSE(text.empty());
+        EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) << text;
+        const bool own = code != 600 && code != 700 && code != 999;
+        EXPECT_EQ(text.rfind(generic, 0) != 0, own) << text;
+        if (!own) {
+            EXPECT_EQ(text, generic + std::to_string(code) + ".");
+        }
+    }
+    char buffer[512];
+    ASSERT_EQ(service.GetErrorString(691, buffer, sizeof buffer), SUCCESS);
+    EXPECT_STREQ(buffer,
+                 "The remote connection was denied because the user name and password combination you provided is "
+                 "not recognized, or the selected authentication protocol is not permitted on the remote access "
+                 "server.");
+}
+
+TEST_F(SimulatedServiceTest, ErrorStringsRefuseBadArgumentsAndShortBuffers)
+{
+    const std::string text = "Remote access error 700.";
+    const auto size = static_cast<DWORD>(text.size());
+    struct Case {
+        UINT code;
+        bool nullBuffer;
+        DWORD bufferSize;
+        DWORD expected;
+    };
+    for (const Case c : {Case{700, false, size + 1, SUCCESS}, Case{700, false, size, ERROR_TEXT_BUFFER_TOO_SMALL},
+                         Case{700, false, 0, ERROR_TEXT_BUFFER_TOO_SMALL}, Case{700, true, 512, ERROR_BAD_PARAMETER},
+                         Case{599, false, 512, ERROR_BAD_PARAMETER}, Case{1000, false, 512, ERROR_BAD_PARAMETER},
+                         Case{0, false, 512, ERROR_BAD_PARAMETER}, Case{87, false, 512, ERROR_BAD_PARAMETER}}) {
+        SCOPED_TRACE(std::to_string(c.code) + " in " + std::to_string(c.bufferSize));
+        std::string buffer(512, '#');
+        EXPECT_EQ(service.GetErrorString(c.code, c.nullBuffer ? nullptr : buffer.data(), c.bufferSize), c.expected);
+        if (c.expected == SUCCESS) {
+            EXPECT_EQ(std::string(buffer.c_str()), text);
+        } else {
+            EXPECT_EQ(buffer, std::string(512, '#')) << "nothing written";
+        }
+    }
+    const auto calls = CallsOf(RasCallKind::ErrorString);
+    ASSERT_EQ(calls.size(), 8u);
+    EXPECT_EQ(calls[0].error, 700u);
+    EXPECT_EQ(calls[0].byteCountIn, size + 1);
+    EXPECT_EQ(calls[0].text, text);
+    EXPECT_TRUE(calls[3].recordsNull);
+    EXPECT_EQ(DescribeCall(calls[0]), "RasGetErrorStringA(700, buffer set, size 25) = 0: \"" + text + "\"");
+}
+
+TEST_F(SimulatedServiceTest, ScriptedAddressesComeFirstThenTheUsualRule)
+{
+    service.AddEntry("Alpha");
+    service.AddEntry("Office");
+    service.SetAddressSequence("ALPHA", {"192.0.2.1", "198.51.100.20"});
+    service.SetAddressSequence("Office", {"203.0.113.9"});
+    const auto connectOnce = [&] {
+        HRASCONN handle = nullptr;
+        EXPECT_EQ(Dial("Alpha", handle), SUCCESS);
+        EXPECT_TRUE(WaitForReport(handle, RASCS_Connected));
+        RASPPPIPA record{};
+        record.dwSize = kPppIpSize;
+        DWORD bytes = kPppIpSize;
+        EXPECT_EQ(service.GetProjectionInfo(handle, RASP_PppIp, &record, &bytes), SUCCESS);
+        EXPECT_EQ(service.HangUp(handle), SUCCESS);
+        return std::string(record.szIpAddress);
+    };
+    EXPECT_EQ(connectOnce(), "192.0.2.1");
+    EXPECT_EQ(connectOnce(), "198.51.100.20");
+    const std::string fresh = connectOnce();
+    EXPECT_TRUE(std::regex_match(fresh, std::regex(R"(10\.64\.\d+\.\d+)"))) << fresh;
+    EXPECT_NE(connectOnce(), fresh);
+    // Kept addresses: the last one the entry had, scripted or not.
+    service.SetFreshAddress(false);
+    const std::string kept = connectOnce();
+    EXPECT_EQ(kept, connectOnce());
+    service.SetAddressSequence("Alpha", {"192.0.2.99"});
+    EXPECT_EQ(connectOnce(), "192.0.2.99");
+    EXPECT_EQ(connectOnce(), "192.0.2.99");
+
+    // A connection that exists before the program looks takes one too.
+    service.ConnectEntry("Office");
+    EXPECT_EQ(service.Links().at(0).address, "203.0.113.9");
+    const auto reports = CallsOf(RasCallKind::Report);
+    EXPECT_EQ(reports.at(0).address, "192.0.2.1");
+
+    EXPECT_THROW(service.SetAddressSequence("Nowhere", {"192.0.2.1"}), std::invalid_argument);
+    for (const char* bad :
+         {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.0004", "1..2.3", "1.2.3.4 ", "a.b.c.d", "1.2.3.-4"})
+        EXPECT_THROW(service.SetAddressSequence("Alpha", {"192.0.2.1", bad}), std::invalid_argument) << bad;
+    EXPECT_EQ(connectOnce(), "192.0.2.99") << "a refused sequence changes nothing";
+}
+
 TEST(SimulatedServiceLifetime, DestructionDropsReportsStillDue)
 {
     g_notified.Reset();
@@ -595,11 +843,32 @@ TEST(SimConfigFile, ParsesEntriesOutcomesAndSettings)
                                              ::testing::StartsWith("line 19:")));
 }
 
+TEST(SimConfigFile, ParsesAddressSequences)
+{
+    const SimConfig config = ParseSimConfig("addresses=Home:192.0.2.1, 192.0.2.2 ,192.0.2.3\n"
+                                            "addresses=Dial:Up:198.51.100.1\n"
+                                            "addresses=Bad:192.0.2.1,1.2.3\n"
+                                            "addresses=NoColon\n"
+                                            "addresses=:192.0.2.1\n"
+                                            "addresses=HOME:203.0.113.1\n"
+                                            "addresses=Empty:\n");
+    EXPECT_THAT(config.entries, ElementsAre("Home", "Dial:Up"));
+    ASSERT_EQ(config.addresses.size(), 2u);
+    EXPECT_EQ(config.addresses[0].first, "Home");
+    EXPECT_THAT(config.addresses[0].second, ElementsAre("203.0.113.1")) << "a later line for the entry wins";
+    EXPECT_EQ(config.addresses[1].first, "Dial:Up");
+    EXPECT_THAT(config.addresses[1].second, ElementsAre("198.51.100.1"));
+    EXPECT_THAT(config.problems, ElementsAre(::testing::StartsWith("line 3:"), ::testing::StartsWith("line 4:"),
+                                             ::testing::StartsWith("line 5:"), ::testing::StartsWith("line 7:")));
+}
+
 TEST(SimConfigFile, ConfiguresTheService)
 {
     g_notified.Reset();
     SimulatedRasService service;
-    ApplySimConfig(ParseSimConfig("entry=Home\nconnected=Office\nfail=Home:678\ndelay_ms=1\n"), service);
+    ApplySimConfig(
+        ParseSimConfig("entry=Home\nconnected=Office\nfail=Home:678\ndelay_ms=1\naddresses=Office:192.0.2.5\n"),
+        service);
 
     std::vector<RASENTRYNAMEA> entries(4);
     entries[0].dwSize = kEntryNameSize;
@@ -611,6 +880,7 @@ TEST(SimConfigFile, ConfiguresTheService)
     ASSERT_EQ(links.size(), 1u);
     EXPECT_EQ(links[0].entry, "Office");
     EXPECT_EQ(links[0].stage, LinkStage::Connected);
+    EXPECT_EQ(links[0].address, "192.0.2.5") << "the addresses are set before the connections are made";
 
     RASDIALPARAMSA params = Params("Home");
     HRASCONN handle = nullptr;
