@@ -18,12 +18,15 @@ using EnumEntriesFn = ras::DWORD(RASAPI_CALL*)(const char*, const char*, ras::RA
 using EnumConnectionsFn = ras::DWORD(RASAPI_CALL*)(ras::RASCONNA*, ras::DWORD*, ras::DWORD*);
 using DialFn = ras::DWORD(RASAPI_CALL*)(void*, const char*, ras::RASDIALPARAMSA*, ras::DWORD, void*, ras::HRASCONN*);
 using HangUpFn = ras::DWORD(RASAPI_CALL*)(ras::HRASCONN);
+using ProjectionFn = ras::DWORD(RASAPI_CALL*)(ras::HRASCONN, ras::RASPROJECTION, void*, ras::DWORD*);
+using ErrorStringFn = ras::DWORD(RASAPI_CALL*)(ras::UINT, char*, ras::DWORD);
 
 constexpr char kConfig[] = "# written by rasapi32_sim_test\r\n"
                            "entry=Home\r\n"
                            "connected=Office\r\n"
                            "fail=Flaky:691\r\n"
-                           "delay_ms=20\r\n";
+                           "delay_ms=20\r\n"
+                           "addresses=Office:192.0.2.44\r\n";
 
 std::wstring DllPath()
 {
@@ -105,7 +108,9 @@ protected:
         enumConnections = Export<EnumConnectionsFn>(module_, "RasEnumConnectionsA");
         dial = Export<DialFn>(module_, "RasDialA");
         hangUp = Export<HangUpFn>(module_, "RasHangUpA");
-        ASSERT_TRUE(enumEntries && enumConnections && dial && hangUp);
+        projection = Export<ProjectionFn>(module_, "RasGetProjectionInfoA");
+        errorString = Export<ErrorStringFn>(module_, "RasGetErrorStringA");
+        ASSERT_TRUE(enumEntries && enumConnections && dial && hangUp && projection && errorString);
     }
 
     std::vector<std::pair<std::string, ras::HRASCONN>> Connections()
@@ -141,6 +146,8 @@ protected:
     EnumConnectionsFn enumConnections = nullptr;
     DialFn dial = nullptr;
     HangUpFn hangUp = nullptr;
+    ProjectionFn projection = nullptr;
+    ErrorStringFn errorString = nullptr;
 };
 
 TEST_F(RasApi32SimTest, ListsThePhonebookOfItsConfigFile)
@@ -183,6 +190,44 @@ TEST_F(RasApi32SimTest, AFailingEntryReportsTheEndWithItsCode)
     ASSERT_EQ(Dial("Flaky", handle), ras::SUCCESS);
     ASSERT_TRUE(WaitForReport(ras::RASCS_Disconnected, ras::ERROR_AUTHENTICATION_FAILURE));
     EXPECT_EQ(hangUp(handle), ras::SUCCESS);
+}
+
+TEST_F(RasApi32SimTest, GivesAConnectionsAddressThroughTheProjection)
+{
+    ras::HRASCONN office = nullptr;
+    for (const auto& [entry, handle] : Connections())
+        if (entry == "Office")
+            office = handle;
+    ASSERT_NE(office, nullptr);
+
+    ras::RASPPPIPA record{};
+    record.dwSize = ras::kPppIpSize;
+    ras::DWORD bytes = ras::kPppIpSize;
+    ASSERT_EQ(projection(office, ras::RASP_PppIp, &record, &bytes), ras::SUCCESS);
+    EXPECT_EQ(record.dwError, ras::SUCCESS);
+    EXPECT_STREQ(record.szIpAddress, "192.0.2.44");
+    EXPECT_STREQ(record.szServerIpAddress, "10.64.0.1");
+    EXPECT_EQ(bytes, ras::kPppIpSize);
+
+    // The platform's codes, as windows.h names them.
+    bytes = ras::kPppIpSize - 1;
+    EXPECT_EQ(projection(office, ras::RASP_PppIp, &record, &bytes), ras::ERROR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(bytes, ras::kPppIpSize);
+    EXPECT_EQ(projection(office, ras::RASP_PppIp, &record, nullptr), static_cast<ras::DWORD>(ERROR_INVALID_PARAMETER));
+    const auto unknown = reinterpret_cast<ras::HRASCONN>(std::uintptr_t{0x1230});
+    EXPECT_EQ(projection(unknown, ras::RASP_PppIp, &record, &bytes), static_cast<ras::DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(RasApi32SimTest, GivesTheTextOfAnError)
+{
+    char text[512] = {};
+    ASSERT_EQ(errorString(ras::ERROR_NO_ANSWER, text, sizeof text), ras::SUCCESS);
+    EXPECT_STREQ(text, "The remote computer did not respond.");
+    ASSERT_EQ(errorString(777, text, sizeof text), ras::SUCCESS);
+    EXPECT_STREQ(text, "Remote access error 777.");
+    EXPECT_EQ(errorString(777, text, 4), static_cast<ras::DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(errorString(5, text, sizeof text), static_cast<ras::DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(errorString(777, nullptr, sizeof text), static_cast<ras::DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 }  // namespace
