@@ -1,7 +1,7 @@
 // A simulated remote-access service: a phonebook of named entries, dials
 // that connect or fail after a delay and report their progress on a thread
 // of the service's own, connections listed once connected, hang-ups. It
-// answers the four operations the way the platform does (record sizes,
+// answers the six operations the way the platform does (record sizes,
 // buffer sizing, error codes, handles) and records every call, so tests and
 // the demo can see exactly what a program passed.
 //

@@ -235,5 +235,61 @@ TEST(ConnectionControlThreads, ReportsRacingTheProgramsEndTouchNothingFreed)
     EXPECT_EQ(DialNotifierPool::Instance().BoundCount(), boundBefore);
 }
 
+// A listener that asks for the connection's address as soon as it has
+// connected, hangs it up from inside the call, and asks for a failure's text.
+class AskingListener final : public ConnectionEvents {
+public:
+    explicit AskingListener(ConnectionControl& control) : control_(control) {}
+
+    void DialStarted(const std::string&) override {}
+    void DialConnected(HRASCONN handle) override
+    {
+        addresses.push_back(control_.ConnectionAddress(handle));
+        control_.HangUpActive();
+    }
+    void DialFailed(RASCONNSTATE state, DWORD error) override
+    {
+        failures.push_back(std::to_string(state) + " " + control_.ErrorText(error));
+    }
+    void DialGivenUp() override {}
+    void HangingUp(HRASCONN handle) override { addressesAtHangUp.push_back(control_.ConnectionAddress(handle)); }
+
+    std::vector<std::string> addresses;
+    std::vector<std::string> addressesAtHangUp;
+    std::vector<std::string> failures;
+
+private:
+    ConnectionControl& control_;
+};
+
+TEST(ConnectionControlThreads, AListenerReadsTheAddressAndTheErrorTextWhileTheServiceReports)
+{
+    sim::SimulatedRasService service;
+    service.AddEntry("Home");
+    service.AddEntry("Flaky", EntrySetup::FailsAt(sim::RASCS_Authenticate, ERROR_AUTHENTICATION_FAILURE));
+    service.SetAddressSequence("Home", {"192.0.2.1", "192.0.2.2", "192.0.2.3"});
+    service.SetProgressStates(sim::DefaultProgressStates());
+    service.SetDialDelay(2ms);
+    ConnectionControl control(service);
+    AskingListener listener(control);
+    control.SetEvents(&listener);
+
+    for (int round = 0; round < 3; ++round) {
+        control.RedialPending = true;
+        control.DialEntry("Home", "u", "p");
+        ASSERT_TRUE(DeliverUntil(control, [&] { return !control.DialInProgress(); }));
+        control.DialEntry("Flaky", "u", "p");
+        ASSERT_TRUE(DeliverUntil(control, [&] { return !control.DialInProgress(); }));
+    }
+    control.SetEvents(nullptr);
+
+    EXPECT_EQ(listener.addresses, (std::vector<std::string>{"192.0.2.1", "192.0.2.2", "192.0.2.3"}));
+    EXPECT_EQ(listener.addressesAtHangUp, listener.addresses) << "still connected when the hang-up is told";
+    const std::string refused = "5 " + control.ErrorText(ERROR_AUTHENTICATION_FAILURE);
+    EXPECT_EQ(listener.failures, (std::vector<std::string>{refused, refused, refused}));
+    EXPECT_GT(refused.size(), 2u);
+    EXPECT_TRUE(service.Links().empty());
+}
+
 }  // namespace
 }  // namespace ras
