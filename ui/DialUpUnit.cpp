@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 
+#include <array>
 #include <exception>
+#include <iterator>
 #include <stdexcept>
 
 #include "ui/AnsiText.h"
+#include "ui/HistoryTab.h"
 #include "ui/SettingsTabTexts.h"
 #include "ui/WindowClass.h"
 #include "ui/WindowText.h"
@@ -79,6 +82,9 @@ TDialUpFrm::TDialUpFrm(DialUpActions& actions, WindowApplication& application, P
     TaskbarMessage = RegisterWindowMessageW(L"TaskbarCreated");
     if (TaskbarMessage != 0)
         platform_.AllowMessage(handle_, TaskbarMessage, MSGFLT_ALLOW);
+    // From here on the history tab follows the events, those that loading
+    // the settings brings included.
+    actions_.SetEventListener(this);
     // FormCreate runs as a message of the window, so that a failure that
     // leaves it reaches the error report in WindowProcThunk: the window is
     // created all the same, and the rest of FormCreate is skipped.
@@ -87,6 +93,8 @@ TDialUpFrm::TDialUpFrm(DialUpActions& actions, WindowApplication& application, P
 
 TDialUpFrm::~TDialUpFrm()
 {
+    // No event reaches a window that is going.
+    actions_.SetEventListener(nullptr);
     // The browser goes while the window that hosts it still exists.
     browser_.reset();
     Timer1.Detach();
@@ -137,6 +145,7 @@ enum class WidgetClass {
     StatusBar,
     WebBrowser,
     SpeedButton,
+    ListView,
 };
 enum class WidgetFont { Form, Counter, Link, System };
 enum class WidgetColour { Form, WindowText, Teal, Blue, Red, Black, Navy };
@@ -200,6 +209,28 @@ constexpr WidgetRow kWidgets[] = {
     {&F::WebBrowser2,     nullptr,                C::WebBrowser,      &F::TabSheet10,       0,  23, 510, 385, nullptr,                   Font::Form,    Colour::Form,        -1,                   0, kNoFlags},
     {&F::Panel7,          nullptr,                C::Panel,           &F::TabSheet10,       0,   0, 510,  23, nullptr,                   Font::Form,    Colour::Form,        -1,                   1, kNoFlags},
     {&F::SpeedButton43,   nullptr,                C::SpeedButton,     &F::Panel7,           8,   1,  60,  21, texts::kSpeedButton43,     Font::Form,    Colour::Form,        kSpeedButton43Id,    -1, kNoFlags},
+    // The history tab: the state line, the counters, the events.
+    {&F::HistorySheet,    nullptr,                C::RzTabSheet,      &F::RzPageControl1,   0,  19, 510, 408, texts::kHistoryTab,        Font::Form,    Colour::Form,        -1,                  -1, kNoFlags},
+    {&F::lblRedialState,  nullptr,                C::Label,           &F::HistorySheet,    12,   8, 486,  26, L"",                       Font::Form,    Colour::Navy,        kLblRedialStateId,   -1, kNoFlags},
+    {&F::lblRedialCounters, nullptr,              C::Label,           &F::HistorySheet,    12,  38, 486,  12, L"",                       Font::Form,    Colour::Teal,        kLblRedialCountersId, -1, kNoFlags},
+    {&F::pnlRedialEvents, nullptr,                C::Panel,           &F::HistorySheet,     8,  56, 494, 344, nullptr,                   Font::Form,    Colour::Form,        -1,                   0, kBevel},
+    {&F::lvRedialEvents,  nullptr,                C::ListView,        &F::pnlRedialEvents,  1,   1, 492, 342, nullptr,                   Font::Form,    Colour::WindowText,  kLvRedialEventsId,    0, kNoFlags},
+    // The options tab: labels left, fields right, in a panel like the
+    // settings'; a note below.
+    {&F::OptionsSheet,    nullptr,                C::RzTabSheet,      &F::RzPageControl1,   0,  19, 510, 408, texts::kOptionsTab,        Font::Form,    Colour::Form,        -1,                  -1, kNoFlags},
+    {&F::pnlOptions,      nullptr,                C::Panel,           &F::OptionsSheet,    36,   5, 425, 212, nullptr,                   Font::Form,    Colour::Form,        -1,                   0, kBevel},
+    {&F::lblNewIp,        nullptr,                C::Label,           &F::pnlOptions,      24,  14, 276,  12, texts::kNewIpLabel,        Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {nullptr,             &F::edtNewIp,           C::SpinEdit,        &F::pnlOptions,     304,  10,  97,  21, L"0",                      Font::Form,    Colour::Black,       kEdtNewIpId,          0, kInput},
+    {&F::lblNewIpHours,   nullptr,                C::Label,           &F::pnlOptions,      24,  40, 276,  12, texts::kNewIpHoursLabel,   Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {nullptr,             &F::edtNewIpHours,      C::SpinEdit,        &F::pnlOptions,     304,  36,  97,  21, L"0",                      Font::Form,    Colour::Black,       kEdtNewIpHoursId,     1, kInput},
+    {&F::lblIpCheckUrl,   nullptr,                C::Label,           &F::pnlOptions,      24,  66, 377,  12, texts::kIpCheckUrlLabel,   Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {&F::edtIpCheckUrl,   nullptr,                C::Edit,            &F::pnlOptions,      24,  82, 377,  20, L"",                       Font::Form,    Colour::Navy,        kEdtIpCheckUrlId,     2, kInput},
+    {&F::lblAuthStop,     nullptr,                C::Label,           &F::pnlOptions,      24, 114, 276,  12, texts::kAuthStopLabel,     Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {nullptr,             &F::edtAuthStop,        C::SpinEdit,        &F::pnlOptions,     304, 110,  97,  21, L"0",                      Font::Form,    Colour::Black,       kEdtAuthStopId,       3, kInput},
+    {&F::chkRedialOnDrop, nullptr,                C::CheckBox,        &F::pnlOptions,      24, 140, 377,  17, texts::kRedialOnDropBox,   Font::Form,    Colour::WindowText,  kChkRedialOnDropId,   4, kNoFlags},
+    {&F::chkLog,          nullptr,                C::CheckBox,        &F::pnlOptions,      24, 162, 377,  17, texts::kLogBox,            Font::Form,    Colour::WindowText,  kChkLogId,            5, kNoFlags},
+    {&F::chkBalloon,      nullptr,                C::CheckBox,        &F::pnlOptions,      24, 184, 377,  17, texts::kBalloonBox,        Font::Form,    Colour::WindowText,  kChkBalloonId,        6, kNoFlags},
+    {&F::lblOptionsNote,  nullptr,                C::Label,           &F::OptionsSheet,    36, 226, 425,  26, texts::kOptionsNote,       Font::Form,    Colour::Blue,        -1,                  -1, kNoFlags},
 };
 // clang-format on
 
@@ -337,6 +368,9 @@ void TDialUpFrm::CreateWidgets()
             widget = CreateWindowExW(0, L"BUTTON", row.text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT, row.left,
                                      row.top, row.width, row.height, parent, id, instance, nullptr);
             break;
+        case WidgetClass::ListView:
+            widget = CreateEventList(parent, bounds, row.id);
+            break;
         }
         if (font && row.widgetClass != WidgetClass::Label && row.widgetClass != WidgetClass::SpinEdit)
             SetFont(widget, font);
@@ -366,8 +400,15 @@ void TDialUpFrm::CreateWidgets()
             SetWindowPos(handleOf(row), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
+    // The number options' limits; an address longer than an option can
+    // hold cannot be typed.
+    edtNewIp.SetMaxValue(settings::kMaxNewIpTries);
+    edtNewIpHours.SetMaxValue(settings::kMaxNewIpHours);
+    edtAuthStop.SetMaxValue(settings::kMaxAuthStop);
+    SendMessageW(edtIpCheckUrl, EM_SETLIMITTEXT, settings::kMaxUrlLength, 0);
+
     // Page 0 is current as designed; creation then turns to page 1.
-    SetCurrentPage(0);
+    SetCurrentPage(kSettingsPage);
 }
 
 std::wstring TDialUpFrm::Caption() const
@@ -408,7 +449,7 @@ void TDialUpFrm::FormCreate()
     XPMenuStyler->AddMenu(PopupMenu);
     XPMenuStyler->SetActive(true);
     TickCount_ = 0;
-    SetCurrentPage(1);
+    SetCurrentPage(kUpdatePage);
     // A page that cannot be opened is reported, and creation goes on: the
     // entry list and the stored settings must still be loaded, or the save
     // at the end of the run would overwrite the user's settings with the
@@ -419,6 +460,8 @@ void TDialUpFrm::FormCreate()
     SetWindowTextW(Label1, L"");
     FillEntryBox();
     LoadSettings();
+    // The connection as it is now, for the history tab.
+    RefreshHistory();
 }
 
 void TDialUpFrm::CheckBox1Click()
@@ -432,6 +475,7 @@ void TDialUpFrm::CheckBox1Click()
 void TDialUpFrm::Timer1Timer()
 {
     actions_.Timer1Timer(*this);
+    ShowStatus();
 }
 
 void TDialUpFrm::SpeedButton43Click()
@@ -567,8 +611,53 @@ int TDialUpFrm::CurrentPage() const
 void TDialUpFrm::SetCurrentPage(int page)
 {
     SendMessageW(RzPageControl1, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
-    ShowWindow(TabSheet1, page == 0 ? SW_SHOW : SW_HIDE);
-    ShowWindow(TabSheet10, page == 1 ? SW_SHOW : SW_HIDE);
+    const HWND pages[] = {TabSheet1, TabSheet10, HistorySheet, OptionsSheet};
+    for (int i = 0; i < static_cast<int>(std::size(pages)); ++i)
+        ShowWindow(pages[i], page == i ? SW_SHOW : SW_HIDE);
+}
+
+// The history tab.
+
+void TDialUpFrm::ShowStatus()
+{
+    const scheduler::RedialStatus status = actions_.Status(*this);
+    // Set only when changed: the line is refreshed every second.
+    auto show = [](HWND label, const std::wstring& text) {
+        if (WindowText(label) != text)
+            SetWindowTextW(label, text.c_str());
+    };
+    show(lblRedialState, StateLine(status));
+    show(lblRedialCounters, CountersLine(status));
+}
+
+void TDialUpFrm::RefreshHistory()
+{
+    actions_.LookUpConnection(*this);
+    ShowStatus();
+    FillEventRows(lvRedialEvents, actions_.RecentEvents(kHistoryRows));
+}
+
+std::wstring TDialUpFrm::StateLineText() const
+{
+    return WindowText(lblRedialState);
+}
+
+std::wstring TDialUpFrm::CountersText() const
+{
+    return WindowText(lblRedialCounters);
+}
+
+void TDialUpFrm::EventAdded(const scheduler::RedialEvent& event)
+{
+    AddEventRow(lvRedialEvents, event);
+    ShowStatus();
+    if (event.kind == scheduler::EventKind::Connected && event.fresh && Options().balloon)
+        trayIcon_.ShowBalloon(Caption(), FreshAddressText(event));
+}
+
+void TDialUpFrm::StateChanged()
+{
+    ShowStatus();
 }
 
 std::wstring TDialUpFrm::Label1Text() const
@@ -649,6 +738,81 @@ void TDialUpFrm::SetEnabledTicked(bool ticked)
         return;
     SendMessageW(CheckBox1, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
     CheckBox1Click();
+}
+
+// The options. The number fields and the address hand back the bytes placed
+// into them as the other text fields do.
+
+struct OptionWidget {
+    SpinEdit TDialUpFrm::*spin;  // a number option's field
+    HWND TDialUpFrm::*window;    // the address's edit box, or a flag's box
+    PlacedBytes TDialUpFrm::*bytes;
+};
+
+const OptionWidget& TDialUpFrm::OptionWidgetOf(settings::OptionKey key)
+{
+    using settings::OptionKey;
+    static const OptionWidget newIp{&TDialUpFrm::edtNewIp, nullptr, &TDialUpFrm::newIpBytes_};
+    static const OptionWidget newIpHours{&TDialUpFrm::edtNewIpHours, nullptr, &TDialUpFrm::newIpHoursBytes_};
+    static const OptionWidget ipCheckUrl{nullptr, &TDialUpFrm::edtIpCheckUrl, &TDialUpFrm::ipCheckUrlBytes_};
+    static const OptionWidget authStop{&TDialUpFrm::edtAuthStop, nullptr, &TDialUpFrm::authStopBytes_};
+    static const OptionWidget redialOnDrop{nullptr, &TDialUpFrm::chkRedialOnDrop, nullptr};
+    static const OptionWidget log{nullptr, &TDialUpFrm::chkLog, nullptr};
+    static const OptionWidget balloon{nullptr, &TDialUpFrm::chkBalloon, nullptr};
+    switch (key) {
+    case OptionKey::NewIp:
+        return newIp;
+    case OptionKey::NewIpHours:
+        return newIpHours;
+    case OptionKey::IpCheckUrl:
+        return ipCheckUrl;
+    case OptionKey::AuthStop:
+        return authStop;
+    case OptionKey::RedialOnDrop:
+        return redialOnDrop;
+    case OptionKey::Log:
+        return log;
+    case OptionKey::Balloon:
+        break;
+    }
+    return balloon;
+}
+
+std::string TDialUpFrm::OptionText(settings::OptionKey key) const
+{
+    const OptionWidget& widget = OptionWidgetOf(key);
+    if (widget.spin)
+        return (this->*widget.bytes).BytesFor((this->*widget.spin).Text());
+    if (widget.bytes)
+        return (this->*widget.bytes).BytesFor(WindowText(this->*widget.window));
+    return SendMessageW(this->*widget.window, BM_GETCHECK, 0, 0) == BST_CHECKED ? "1" : "";
+}
+
+void TDialUpFrm::SetOptionText(settings::OptionKey key, const std::string& text)
+{
+    const OptionWidget& widget = OptionWidgetOf(key);
+    if (widget.spin) {
+        // An option that is off shows as 0 in its number field.
+        const std::string shown = text.empty() ? std::string("0") : text;
+        SpinEdit& spin = this->*widget.spin;
+        spin.SetText(WideFromAnsi(shown));
+        (this->*widget.bytes).Place(shown, spin.Text());
+    } else if (widget.bytes) {
+        const HWND edit = this->*widget.window;
+        SetWindowTextW(edit, WideFromAnsi(text).c_str());
+        (this->*widget.bytes).Place(text, WindowText(edit));
+    } else {
+        const bool ticked = settings::OptionInForce(key, text) == "1";
+        SendMessageW(this->*widget.window, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
+settings::RedialOptions TDialUpFrm::Options() const
+{
+    std::array<std::string, settings::kOptionCount> texts;
+    for (settings::OptionKey key : settings::kOptionKeys)
+        texts[static_cast<std::size_t>(key)] = OptionText(key);
+    return settings::ReadOptions(texts);
 }
 
 // scheduler::RedialWindow
@@ -772,10 +936,16 @@ LRESULT TDialUpFrm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NOTIFY: {
         const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
         LRESULT result = 0;
-        if (header.hwndFrom == RzPageControl1 && header.code == TCN_SELCHANGE)
+        if (header.hwndFrom == RzPageControl1 && header.code == TCN_SELCHANGE) {
             SetCurrentPage(CurrentPage());
-        else if (edtDialTime.HandleNotify(header, result) || edtDialWaintTime.HandleNotify(header, result))
+            // The history as it is when the user turns to it.
+            if (CurrentPage() == kHistoryPage)
+                RefreshHistory();
+        } else if (edtDialTime.HandleNotify(header, result) || edtDialWaintTime.HandleNotify(header, result) ||
+                   edtNewIp.HandleNotify(header, result) || edtNewIpHours.HandleNotify(header, result) ||
+                   edtAuthStop.HandleNotify(header, result)) {
             return result;
+        }
         return 0;
     }
     case WM_MEASUREITEM: {

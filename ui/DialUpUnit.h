@@ -1,7 +1,8 @@
-// The main window: two tabs, the settings of the re-dial and the maker's
-// update page, the one-second timer and the tray icon's menu. It is created
-// hidden, shown only modally, hidden again when closed, and destroyed at
-// the end of the run.
+// The main window: four tabs, the settings of the re-dial, the maker's
+// update page, the history of the re-dials and the further options; the
+// one-second timer and the tray icon's menu. It is created hidden, shown
+// only modally, hidden again when closed, and destroyed at the end of the
+// run.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "scheduler/RedialEvent.h"
 #include "scheduler/RedialWindow.h"
 #include "settings/SettingsView.h"
 #include "ui/AnsiText.h"
@@ -34,18 +36,29 @@ namespace ui {
 
 // One row of the table the window builds its widgets from.
 struct WidgetRow;
+// The widget of an option and the bytes placed into it.
+struct OptionWidget;
 
 // Results of a modal showing.
 inline constexpr int mrNone = 0;
 inline constexpr int mrCancel = 2;
 
-class TDialUpFrm final : public settings::SettingsView, public scheduler::RedialWindow {
+// The pages of RzPageControl1, in the order of their tabs.
+inline constexpr int kSettingsPage = 0;
+inline constexpr int kUpdatePage = 1;
+inline constexpr int kHistoryPage = 2;
+inline constexpr int kOptionsPage = 3;
+
+class TDialUpFrm final : public settings::SettingsView,
+                         public scheduler::RedialWindow,
+                         public scheduler::EventListener {
 public:
-    // Creates the window hidden with all its widgets, then runs FormCreate.
-    // The window uses the three for its whole life: they outlive it.
+    // Creates the window hidden with all its widgets, becomes the actions'
+    // event listener, then runs FormCreate. The window uses the three for
+    // its whole life: they outlive it.
     TDialUpFrm(DialUpActions& actions, WindowApplication& application, PlatformCalls& platform);
-    // Lets the browser go, runs FormDestroy, then destroys the window and
-    // its widgets.
+    // Stops listening to events, lets the browser go, runs FormDestroy,
+    // then destroys the window and its widgets.
     ~TDialUpFrm() override;
     TDialUpFrm(const TDialUpFrm&) = delete;
     TDialUpFrm& operator=(const TDialUpFrm&) = delete;
@@ -89,9 +102,17 @@ public:
     int ModalResult = mrNone;
     bool ShowingModal = false;
 
-    // The pages of RzPageControl1: 0 the settings tab, 1 the update tab.
+    // The pages of RzPageControl1 (kSettingsPage ... kOptionsPage).
     int CurrentPage() const;
     void SetCurrentPage(int page);
+
+    // The history tab: the state and counter lines from the actions'
+    // status; RefreshHistory first looks the connection up and also fills
+    // the list anew (as turning to the tab does).
+    void ShowStatus();
+    void RefreshHistory();
+    std::wstring StateLineText() const;
+    std::wstring CountersText() const;
 
     // What the controls hold, for the program's other parts and for tests.
     std::wstring Label1Text() const;
@@ -134,6 +155,18 @@ public:
     void OpenHomePage() override;
     std::int32_t& ElapsedSeconds() override { return ElapsedSeconds_; }
     std::int32_t& TickCount() override { return TickCount_; }
+    settings::RedialOptions Options() const override;
+
+    // settings::SettingsView: the options' widgets. A number option's
+    // spin edit shows 0 for an empty text; a box's text is "1" when it is
+    // ticked, else empty.
+    std::string OptionText(settings::OptionKey key) const override;
+    void SetOptionText(settings::OptionKey key, const std::string& text) override;
+
+    // scheduler::EventListener: a new event at the top of the history and,
+    // with the balloon option, a fresh address shown over the tray icon.
+    void EventAdded(const scheduler::RedialEvent& event) override;
+    void StateChanged() override;
 
 private:
     static LRESULT CALLBACK WindowProcThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -145,6 +178,8 @@ private:
     void ReportFailure(const std::exception& failure);
     LRESULT ControlColour(HDC dc, HWND control);
     void DrawEntryItem(const DRAWITEMSTRUCT& draw);
+    // Which widget holds an option.
+    static const OptionWidget& OptionWidgetOf(settings::OptionKey key);
 
     DialUpActions& actions_;
     WindowApplication& application_;
@@ -168,6 +203,10 @@ private:
     PlacedBytes passwordBytes_;
     PlacedBytes periodBytes_;
     PlacedBytes pauseBytes_;
+    PlacedBytes newIpBytes_;
+    PlacedBytes newIpHoursBytes_;
+    PlacedBytes ipCheckUrlBytes_;
+    PlacedBytes authStopBytes_;
     // The settings file existed at start-up but could not be read: it is
     // not overwritten until the Enable box changes.
     bool keepUnreadableSettingsFile_ = false;
@@ -208,6 +247,27 @@ public:
     HWND Label131 = nullptr;
     SpinEdit edtDialWaintTime;
     HWND Label132 = nullptr;
+    // The history tab.
+    HWND HistorySheet = nullptr;
+    HWND lblRedialState = nullptr;
+    HWND lblRedialCounters = nullptr;
+    HWND pnlRedialEvents = nullptr;
+    HWND lvRedialEvents = nullptr;
+    // The options tab.
+    HWND OptionsSheet = nullptr;
+    HWND pnlOptions = nullptr;
+    HWND lblNewIp = nullptr;
+    SpinEdit edtNewIp;
+    HWND lblNewIpHours = nullptr;
+    SpinEdit edtNewIpHours;
+    HWND lblIpCheckUrl = nullptr;
+    HWND edtIpCheckUrl = nullptr;
+    HWND lblAuthStop = nullptr;
+    SpinEdit edtAuthStop;
+    HWND chkRedialOnDrop = nullptr;
+    HWND chkLog = nullptr;
+    HWND chkBalloon = nullptr;
+    HWND lblOptionsNote = nullptr;
 
     // The window's own state.
     std::int32_t ElapsedSeconds_ = 0;

@@ -1,5 +1,5 @@
-// The texts of the settings tab and of the status bar. Lines are separated
-// by a single CR; the indents are blanks.
+// The texts of the settings tab, of the status bar and of the options tab.
+// Lines are separated by a single CR; the indents are blanks.
 #pragma once
 
 namespace ui::texts {
@@ -7,6 +7,8 @@ namespace ui::texts {
 inline constexpr wchar_t kCaption[] = L"Velmora V2.0.10";
 inline constexpr wchar_t kSettingsTab[] = L"参数设置";
 inline constexpr wchar_t kUpdateTab[] = L"官方更新";
+inline constexpr wchar_t kHistoryTab[] = L"运行记录";
+inline constexpr wchar_t kOptionsTab[] = L"高级设置";
 
 inline constexpr wchar_t kLabel65[] = L"拨号连接";
 inline constexpr wchar_t kLbel343[] = L"账号";
@@ -41,5 +43,16 @@ inline constexpr wchar_t kLabel4[] = L"下载Velmora网速监视器，请访问 
 
 inline constexpr wchar_t kStatusCredit[] =
     L"Velmora工作室  邮箱：support@velmora.example  网址：http://www.velmora.example";
+
+// The options tab: a label for each option's field, and a note below them.
+inline constexpr wchar_t kNewIpLabel[] = L"换IP：地址未变时重拨，最多 N 次（0 不检查）";
+inline constexpr wchar_t kNewIpHoursLabel[] = L"新地址也须不同于最近 H 小时的地址";
+inline constexpr wchar_t kIpCheckUrlLabel[] = L"公网IP检查网址（http/https，空为不查）";
+inline constexpr wchar_t kAuthStopLabel[] = L"账号或密码错误连续 N 次后停止拨号（0 不停止）";
+inline constexpr wchar_t kRedialOnDropBox[] = L"掉线后立即重拨";
+inline constexpr wchar_t kLogBox[] = L"写运行日志 dialup.log";
+inline constexpr wchar_t kBalloonBox[] = L"取得新地址时托盘气泡提示";
+inline constexpr wchar_t kOptionsNote[] =
+    L"以上选项与参数设置一同保存在 dialup.ini 中（点击“启用”时和退出时）；修改后在下一次计时时生效。";
 
 }  // namespace ui::texts

@@ -71,13 +71,13 @@ std::int32_t SpinEdit::Value() const
 void SpinEdit::Step(int direction)
 {
     const std::int64_t next = std::int64_t{Value()} + (direction > 0 ? 1 : -1);
-    SetText(std::to_wstring(ClampSpinEditValue(next)));
+    SetText(std::to_wstring(Held(next)));
 }
 
 void SpinEdit::ClampOnExit()
 {
     const std::int32_t value = Value();
-    const std::int32_t held = ClampSpinEditValue(value);
+    const std::int32_t held = Held(value);
     if (held != value)
         SetText(std::to_wstring(held));
 }
@@ -91,6 +91,12 @@ bool SpinEdit::HandleNotify(const NMHDR& header, LRESULT& result)
         Step(change.iDelta);
     result = TRUE;  // the buttons' own position stays where it is
     return true;
+}
+
+std::int32_t SpinEdit::Held(std::int64_t value) const
+{
+    const std::int32_t held = ClampSpinEditValue(value);
+    return held > maxValue_ ? maxValue_ : held;
 }
 
 bool SpinEdit::AcceptsChar(wchar_t ch) const

@@ -12,6 +12,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/SpinEditText.h"
+
 namespace ui {
 
 class SpinEdit {
@@ -34,6 +36,11 @@ public:
     // The text read as a signed decimal integer; 0 when it is none.
     std::int32_t Value() const;
 
+    // The highest value that stepping and leaving the field let through
+    // (kSpinEditMaxValue unless set lower).
+    void SetMaxValue(std::int32_t maxValue) { maxValue_ = maxValue; }
+    std::int32_t MaxValue() const { return maxValue_; }
+
     // One step up (+1) or down (-1), the result held within the limits.
     void Step(int direction);
 
@@ -48,10 +55,12 @@ private:
     static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
                                      DWORD_PTR self);
     bool AcceptsChar(wchar_t ch) const;
+    std::int32_t Held(std::int64_t value) const;
 
     HWND edit_ = nullptr;
     HWND buttons_ = nullptr;
     wchar_t decimalSeparator_ = L'.';
+    std::int32_t maxValue_ = kSpinEditMaxValue;
     std::function<void()> beep_;
 };
 

@@ -36,6 +36,16 @@ enum ControlId : int {
     kSpeedButton43Id = 108,
     kStatusBar1Id = 109,
     kLabel1Id = 110,
+    kLblRedialStateId = 111,
+    kLblRedialCountersId = 112,
+    kLvRedialEventsId = 113,
+    kEdtNewIpId = 114,
+    kEdtNewIpHoursId = 115,
+    kEdtIpCheckUrlId = 116,
+    kEdtAuthStopId = 117,
+    kChkRedialOnDropId = 118,
+    kChkLogId = 119,
+    kChkBalloonId = 120,
 };
 
 // The tray menu's command identifiers: N1 (show) and E1 (exit).
@@ -54,5 +64,8 @@ inline constexpr UINT WM_DIALREPORT = WM_APP + 1;
 inline constexpr UINT WM_DEFERREDTICK = WM_APP + 2;
 inline constexpr UINT WM_FORMCREATE = WM_APP + 3;
 inline constexpr UINT WM_NAVIGATEUPDATEPAGE = WM_APP + 4;
+// Goes to the address checks' message-only window when a check has its
+// answer, to run its callback on the program's thread.
+inline constexpr UINT WM_ADDRESSCHECKDONE = WM_APP + 5;
 
 }  // namespace ui

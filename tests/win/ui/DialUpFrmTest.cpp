@@ -115,7 +115,7 @@ TEST_F(DialUpFrmTest, FirstStartShowsTheUpdateTabAndTheInitialValues)
     // The update page's browser, made in WebBrowser2, was sent to the page.
     EXPECT_EQ(platform.browserHosts, std::vector<HWND>{window->WebBrowser2});
     EXPECT_EQ(platform.page.navigated, ui::UpdatePageAddress());
-    EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load"}));
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load", "lookup"}));
     EXPECT_TRUE(platform.reports.empty());
 }
 
@@ -606,7 +606,7 @@ TEST_F(DialUpFrmTest, AFailingNavigationIsReportedAndCreationGoesOn)
     EXPECT_NE(platform.reports[0].text.find(L"(0x80070005)"), std::wstring::npos);
     EXPECT_EQ(window->Label1Text(), L"");
     EXPECT_EQ(window->EntryItemCount(), 1u);
-    EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load"}));
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load", "lookup"}));
     EXPECT_EQ(window->CurrentPage(), 1);
 }
 

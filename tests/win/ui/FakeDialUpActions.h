@@ -1,6 +1,9 @@
-// Window actions that record what the window asks of them.
+// Window actions that record what the window asks of them, with a scripted
+// status and history.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -10,7 +13,8 @@
 
 struct FakeDialUpActions final : ui::DialUpActions {
     std::vector<std::string> items;
-    std::vector<std::string> calls;       // in order: "items", "load", "save", "tick", "click"
+    // In order: "items", "load", "save", "tick", "click", "lookup".
+    std::vector<std::string> calls;
     std::vector<bool> tickedSeenByClick;  // the box's state as each click handler saw it
     std::vector<std::string> savedAccounts;
 
@@ -18,6 +22,14 @@ struct FakeDialUpActions final : ui::DialUpActions {
     bool failItems = false;
     std::function<void()> onSave;  // runs as the settings are saved
     std::function<void()> onTick;  // runs in the tick handler (and may throw)
+
+    // What Status and RecentEvents answer; events newest first.
+    scheduler::RedialStatus status;
+    std::vector<scheduler::RedialEvent> events;
+    int statusReads = 0;
+    std::vector<std::size_t> recentCounts;  // each RecentEvents call's count
+    scheduler::EventListener* listener = nullptr;
+    int listenerChanges = 0;
 
     std::vector<std::string> EntryItems() override
     {
@@ -48,6 +60,23 @@ struct FakeDialUpActions final : ui::DialUpActions {
     {
         calls.push_back("click");
         tickedSeenByClick.push_back(window.EnabledTicked());
+    }
+
+    void LookUpConnection(scheduler::RedialWindow&) override { calls.push_back("lookup"); }
+    scheduler::RedialStatus Status(scheduler::RedialWindow&) override
+    {
+        ++statusReads;
+        return status;
+    }
+    std::vector<scheduler::RedialEvent> RecentEvents(std::size_t count) override
+    {
+        recentCounts.push_back(count);
+        return {events.begin(), events.begin() + static_cast<std::ptrdiff_t>(std::min(count, events.size()))};
+    }
+    void SetEventListener(scheduler::EventListener* next) override
+    {
+        listener = next;
+        ++listenerChanges;
     }
 
     int Count(const std::string& what) const

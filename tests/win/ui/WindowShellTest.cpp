@@ -117,7 +117,7 @@ TEST_F(WindowFailingBrowserTest, AFailedNavigationAndAFailedRefreshReachTheError
     EXPECT_EQ(reports[0].type, static_cast<UINT>(MB_ICONERROR | MB_OK));
     EXPECT_EQ(reports[0].text.rfind(L"Cannot open the page", 0), 0u);
     EXPECT_NE(reports[0].text.find(L"(0x80070005)"), std::wstring::npos);
-    EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load"}));  // creation went on
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"items", "load", "lookup"}));  // creation went on
 
     SendMessageW(window->SpeedButton43, BM_CLICK, 0, 0);
     EXPECT_EQ(page.refreshes, 1);
