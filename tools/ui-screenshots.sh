@@ -1,9 +1,10 @@
 #!/bin/bash
-# Pictures of the main window on its two tabs and of its open tray menu,
+# Pictures of the main window on its four tabs and of its open tray menu,
 # taken under wine and Xvfb.
 #   tools/ui-screenshots.sh [build-folder] [--docs]
-# Writes velmora-settings.png, velmora-update.png and velmora-menu.png into
-# the build folder; with --docs copies them to docs/ as well.
+# Writes velmora-settings.png, velmora-update.png, velmora-history.png,
+# velmora-options.png and velmora-menu.png into the build folder; with
+# --docs copies them to docs/ as well.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$here/build/win64}" && pwd)"
@@ -12,12 +13,13 @@ cmake --build "$build" --target velmora_ui_screenshot >/dev/null
 "$here/tools/wine-fonts.sh" "${VELMORA_WINEPREFIX:-$build/wineprefix}" >/dev/null
 exe="$build/tests/win/ui/velmora_ui_screenshot.exe"
 cd "$build"
-"$here/cmake/wine-run.sh" "$exe" velmora-settings.bmp velmora-update.bmp velmora-menu.bmp
-for picture in velmora-settings velmora-update velmora-menu; do
+pictures=(velmora-settings velmora-update velmora-history velmora-options velmora-menu)
+"$here/cmake/wine-run.sh" "$exe" "${pictures[@]/%/.bmp}"
+for picture in "${pictures[@]}"; do
     convert "$picture.bmp" "$picture.png"
     rm -f "$picture.bmp"
 done
 if [ "$copy_docs" = "--docs" ]; then
-    cp velmora-settings.png velmora-update.png velmora-menu.png "$here/docs/"
+    cp "${pictures[@]/%/.png}" "$here/docs/"
 fi
-echo "$build/velmora-settings.png $build/velmora-update.png $build/velmora-menu.png"
+printf '%s\n' "${pictures[@]/%/.png}" | sed "s|^|$build/|"

@@ -230,7 +230,7 @@ constexpr WidgetRow kWidgets[] = {
     {&F::chkRedialOnDrop, nullptr,                C::CheckBox,        &F::pnlOptions,      24, 140, 377,  17, texts::kRedialOnDropBox,   Font::Form,    Colour::WindowText,  kChkRedialOnDropId,   4, kNoFlags},
     {&F::chkLog,          nullptr,                C::CheckBox,        &F::pnlOptions,      24, 162, 377,  17, texts::kLogBox,            Font::Form,    Colour::WindowText,  kChkLogId,            5, kNoFlags},
     {&F::chkBalloon,      nullptr,                C::CheckBox,        &F::pnlOptions,      24, 184, 377,  17, texts::kBalloonBox,        Font::Form,    Colour::WindowText,  kChkBalloonId,        6, kNoFlags},
-    {&F::lblOptionsNote,  nullptr,                C::Label,           &F::OptionsSheet,    36, 226, 425,  26, texts::kOptionsNote,       Font::Form,    Colour::Blue,        -1,                  -1, kNoFlags},
+    {&F::lblOptionsNote,  nullptr,                C::Label,           &F::OptionsSheet,    36, 226, 425,  40, texts::kOptionsNote,       Font::Form,    Colour::Blue,        -1,                  -1, kNoFlags},
 };
 // clang-format on
 

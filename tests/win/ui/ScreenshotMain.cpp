@@ -1,10 +1,11 @@
 // Shows the main window on each of its tabs and saves a picture of each,
 // then opens the tray menu over the window and saves a picture of it:
-//   velmora_ui_screenshot <settings.bmp> <update.bmp> [<menu.bmp>]
-// The window gets a few phonebook entries and sample values so that every
-// widget shows something.
+//   velmora_ui_screenshot <settings.bmp> <update.bmp> <history.bmp> <options.bmp> [<menu.bmp>]
+// The window gets a few phonebook entries, sample values, a status and a
+// history so that every widget shows something.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +15,60 @@
 #include "ui/DialUpUnit.h"
 
 namespace {
+
+scheduler::LocalTime At(int hour, int minute, int second)
+{
+    scheduler::LocalTime time;
+    time.year = 2026;
+    time.month = 12;
+    time.day = 10;
+    time.hour = hour;
+    time.minute = minute;
+    time.second = second;
+    return time;
+}
+
+scheduler::RedialEvent Event(std::uint64_t sequence, scheduler::LocalTime time, scheduler::EventKind kind,
+                             std::string address = {}, std::string text = {})
+{
+    scheduler::RedialEvent event;
+    event.sequence = sequence;
+    event.time = time;
+    event.kind = kind;
+    event.entry = "ADSL";
+    event.address = std::move(address);
+    event.text = std::move(text);
+    return event;
+}
+
+// A morning of re-dials, newest first.
+std::vector<scheduler::RedialEvent> SampleHistory()
+{
+    using scheduler::EventKind;
+    auto fresh = Event(12, At(10, 26, 37), EventKind::Connected, "10.64.0.3");
+    fresh.publicAddress = "203.0.113.7";
+    fresh.fresh = true;
+    // The platform's text as an English Windows gives it.
+    auto failed = Event(8, At(10, 23, 20), EventKind::Failed, "", "Access denied: user name or password");
+    failed.code = 691;
+    auto same = Event(5, At(10, 20, 8), EventKind::SameAddress, "10.64.0.1");
+    auto first = Event(3, At(10, 17, 2), EventKind::Connected, "10.64.0.1");
+    first.fresh = true;
+    return {
+        fresh,
+        Event(11, At(10, 26, 35), EventKind::Dial),
+        Event(10, At(10, 26, 30), EventKind::HangUp, "10.64.0.2"),
+        Event(9, At(10, 23, 27), EventKind::Connected, "10.64.0.2"),
+        failed,
+        Event(7, At(10, 23, 15), EventKind::Dial),
+        Event(6, At(10, 20, 10), EventKind::HangUp, "10.64.0.1"),
+        same,
+        Event(4, At(10, 20, 2), EventKind::Dial),
+        first,
+        Event(2, At(10, 16, 58), EventKind::Dial),
+        Event(1, At(10, 16, 50), EventKind::Dropped),
+    };
+}
 
 void PumpFor(DWORD ms)
 {
@@ -107,12 +162,24 @@ void CALLBACK WhileTheMenuIsOpen(HWND, UINT, UINT_PTR timer, DWORD)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: velmora_ui_screenshot <settings.bmp> <update.bmp> [<menu.bmp>]\n");
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: velmora_ui_screenshot <settings.bmp> <update.bmp> <history.bmp> <options.bmp> "
+                             "[<menu.bmp>]\n");
         return 2;
     }
     FakeDialUpActions actions;
     actions.items = {"ADSL", "\xBF\xED\xB4\xF8\xC1\xAC\xBD\xD3"};  // 宽带连接 in GBK
+    actions.status.state = scheduler::RedialState::Connected;
+    actions.status.enabled = true;
+    actions.status.entry = "ADSL";
+    actions.status.period = 180;
+    actions.status.address = "10.64.0.3";
+    actions.status.publicAddress = "203.0.113.7";
+    actions.status.since = At(10, 26, 37);
+    actions.status.redials = 4;
+    actions.status.failures = 1;
+    actions.status.distinctAddresses = 3;
+    actions.events = SampleHistory();
     RecordingPlatform platform;
     RecordingApplication application;
     ui::TDialUpFrm window(actions, application, platform);
@@ -121,6 +188,12 @@ int main(int argc, char** argv)
     window.SetPasswordText("secret");
     window.SetPeriodText("180");
     window.SetCounterText("12");
+    window.SetOptionText(settings::OptionKey::NewIp, "3");
+    window.SetOptionText(settings::OptionKey::NewIpHours, "24");
+    window.SetOptionText(settings::OptionKey::IpCheckUrl, "https://ip.velmora.example/");
+    window.SetOptionText(settings::OptionKey::AuthStop, "3");
+    window.SetOptionText(settings::OptionKey::RedialOnDrop, "1");
+    window.SetOptionText(settings::OptionKey::Balloon, "1");
 
     ShowWindow(window.Handle(), SW_SHOW);
     SetForegroundWindow(window.Handle());
@@ -130,8 +203,15 @@ int main(int argc, char** argv)
     window.SetCurrentPage(1);
     PumpFor(800);
     const bool updateSaved = SaveWindowPicture(window.Handle(), argv[2]);
+    window.SetCurrentPage(ui::kHistoryPage);
+    window.RefreshHistory();
+    PumpFor(800);
+    const bool historySaved = SaveWindowPicture(window.Handle(), argv[3]);
+    window.SetCurrentPage(ui::kOptionsPage);
+    PumpFor(800);
+    const bool optionsSaved = SaveWindowPicture(window.Handle(), argv[4]);
     bool menuSaved = true;
-    if (argc == 4) {
+    if (argc == 6) {
         // The tray icon's right click, with the cursor over the settings.
         window.SetCurrentPage(0);
         PumpFor(500);
@@ -140,12 +220,12 @@ int main(int argc, char** argv)
         MapWindowPoints(window.Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
         platform.realMenu = true;
         platform.cursor = POINT{client.left + 250, client.top + 60};
-        g_menuPath = argv[3];
+        g_menuPath = argv[5];
         g_menuOwner = window.Handle();
         SetTimer(nullptr, 0, 100, WhileTheMenuIsOpen);
         SendMessageW(window.Handle(), ui::kTrayMessage, ui::kTrayIconId, ui::kTrayRightButtonUp);
         menuSaved = g_menuSaved;
     }
     ShowWindow(window.Handle(), SW_HIDE);
-    return settingsSaved && updateSaved && menuSaved ? 0 : 1;
+    return settingsSaved && updateSaved && historySaved && optionsSaved && menuSaved ? 0 : 1;
 }
