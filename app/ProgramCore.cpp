@@ -4,9 +4,12 @@
 
 #include <stdexcept>
 
+#include "app/WinHttpAddressCheck.h"
 #include "lang/LangUnit.h"
 #include "ras/ConnectionControl.h"
 #include "ras/win/RasApi32Service.h"
+#include "scheduler/EventLogFile.h"
+#include "scheduler/RedialCycle.h"
 #include "settings/win/WinFileStore.h"
 #include "ui/CoreDialUpActions.h"
 #include "ui/WindowClass.h"
@@ -64,13 +67,24 @@ private:
     HWND handle_ = nullptr;
 };
 
+// The computer's clock in its time zone.
+scheduler::LocalTime LocalNow()
+{
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return scheduler::LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                                now.wMilliseconds};
+}
+
 }  // namespace
 
 struct ProgramCore::Parts {
     explicit Parts(scheduler::MessagePump& pump)
         : connections(service),
           reports(connections),
-          actions(service, connections, store, pump, *lang::Language)
+          log(store),
+          cycle(connections, LocalNow, check, log),
+          actions(service, connections, store, pump, *lang::Language, cycle)
     {
     }
 
@@ -78,6 +92,9 @@ struct ProgramCore::Parts {
     ras::ConnectionControl connections;
     DialReportWindow reports;
     settings::WinFileStore store;
+    WinHttpAddressCheck check;
+    scheduler::EventLogFile log;
+    scheduler::RedialCycle cycle;
     ui::CoreDialUpActions actions;
 };
 

@@ -3,7 +3,9 @@
 #include "lang/TeLanguage.h"
 #include "ras/ConnectionControl.h"
 #include "ras/sim/SimulatedRasService.h"
+#include "scheduler/EventLogFile.h"
 #include "scheduler/MessagePump.h"
+#include "scheduler/RedialCycle.h"
 #include "settings/win/WinFileStore.h"
 #include "ui/CoreDialUpActions.h"
 
@@ -18,6 +20,20 @@ private:
     std::string directory_;
 };
 
+// Checks of the public address are only recorded: window tests set no
+// address to check.
+class RecordingAddressCheck final : public scheduler::AddressCheck {
+public:
+    void Start(const std::string& url, Done) override { urls.push_back(url); }
+    std::vector<std::string> urls;
+};
+
+// The clock of the computer, enough for window tests.
+scheduler::LocalTime FixedMorning()
+{
+    return scheduler::LocalTime{2026, 12, 10, 10, 26, 37, 0};
+}
+
 class CountingPump final : public scheduler::MessagePump {
 public:
     void SleepSlice(std::int32_t) override { ++slices; }
@@ -30,7 +46,9 @@ struct SimulatedCore::Parts {
     explicit Parts(const std::string& directory)
         : connections(service),
           store(directory),
-          actions(service, connections, store, pump, language)
+          log(store),
+          cycle(connections, FixedMorning, check, log),
+          actions(service, connections, store, pump, language, cycle)
     {
     }
     ras::sim::SimulatedRasService service;
@@ -38,6 +56,9 @@ struct SimulatedCore::Parts {
     DirectoryFileStore store;
     CountingPump pump;
     lang::TeLanguage language;
+    RecordingAddressCheck check;
+    scheduler::EventLogFile log;
+    scheduler::RedialCycle cycle;
     ui::CoreDialUpActions actions;
 };
 
@@ -61,6 +82,16 @@ std::vector<std::string> SimulatedCore::DialledPasswords() const
         if (call.kind == ras::sim::RasCallKind::Dial && call.params)
             passwords.emplace_back(call.params->szPassword);
     return passwords;
+}
+
+ras::sim::SimulatedRasService& SimulatedCore::Service()
+{
+    return parts_->service;
+}
+
+ras::ConnectionControl& SimulatedCore::Connections()
+{
+    return parts_->connections;
 }
 
 ui::DialUpActions& SimulatedCore::Actions()

@@ -9,6 +9,13 @@
 
 #include "ui/DialUpActions.h"
 
+namespace ras {
+class ConnectionControl;
+namespace sim {
+class SimulatedRasService;
+}
+}  // namespace ras
+
 class SimulatedCore {
 public:
     explicit SimulatedCore(const std::string& directory);
@@ -18,6 +25,9 @@ public:
     std::string SettingsPath() const;
     // The password of every dial started, in order.
     std::vector<std::string> DialledPasswords() const;
+    ras::sim::SimulatedRasService& Service();
+    // Deliver its dial reports on the test's thread.
+    ras::ConnectionControl& Connections();
     ui::DialUpActions& Actions();
 
 private:
