@@ -154,6 +154,14 @@ TEST_F(WindowLookTest, EveryWidgetHasItsFontAndColours)
         {"CheckBox1", w.CheckBox1, 12, false, kWindowText, kForm},
         {"edtDialWaintTime", w.edtDialWaintTime.Edit(), 12, false, kBlack, input},
         {"SpeedButton43", w.SpeedButton43, 12, false, CLR_INVALID, kForm},
+        {"lblRedialState", w.lblRedialState, 12, false, kNavy, kForm},
+        {"lblRedialCounters", w.lblRedialCounters, 12, false, kTeal, kForm},
+        {"lvRedialEvents", w.lvRedialEvents, 12, false, CLR_INVALID, CLR_INVALID},
+        {"lblNewIp", w.lblNewIp, 12, false, kWindowText, kForm},
+        {"edtNewIp", w.edtNewIp.Edit(), 12, false, kBlack, input},
+        {"edtIpCheckUrl", w.edtIpCheckUrl, 12, false, kNavy, input},
+        {"chkBalloon", w.chkBalloon, 12, false, kWindowText, kForm},
+        {"lblOptionsNote", w.lblOptionsNote, 12, false, kBlue, kForm},
     };
     HDC dc = CreateCompatibleDC(nullptr);
     for (const Look& look : looks) {
@@ -165,7 +173,10 @@ TEST_F(WindowLookTest, EveryWidgetHasItsFontAndColours)
         EXPECT_STREQ(logFont.lfFaceName, L"宋体") << look.name;
         EXPECT_EQ(logFont.lfCharSet, look.fontHeight == 11 ? ANSI_CHARSET : GB2312_CHARSET) << look.name;
 
-        // The colours the parent gives, as a control asks for them.
+        // The colours the parent gives, as a control asks for them (the
+        // list of events has its own).
+        if (look.background == CLR_INVALID)
+            continue;
         SetTextColor(dc, RGB(1, 2, 3));
         const bool isEdit = look.background == input && look.widget != w.edtDialer;
         SendMessageW(GetParent(look.widget), isEdit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -220,7 +231,8 @@ TEST_F(WindowLookTest, TheTabOrderRunsThroughTheSettingsInTheirOrder)
 TEST_F(WindowLookTest, TheControlsAreFlatFromCreationOn)
 {
     ui::TDialUpFrm& w = *window_;
-    for (HWND edit : {w.edtDialUser, w.edtDialPWD, w.edtDialTime.Edit(), w.edtDialWaintTime.Edit()}) {
+    for (HWND edit : {w.edtDialUser, w.edtDialPWD, w.edtDialTime.Edit(), w.edtDialWaintTime.Edit(), w.edtNewIp.Edit(),
+                      w.edtIpCheckUrl}) {
         EXPECT_FALSE(GetWindowLongW(edit, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
         RECT bounds;
         GetWindowRect(edit, &bounds);
