@@ -23,9 +23,36 @@ void EnsureWinsock()
     static Winsock winsock;
 }
 
+std::string SmallPage()
+{
+    const std::string body = "<html><body>update</body></html>";
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-cache\r\n"
+           "Content-Length: " +
+           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
 }  // namespace
 
-LoopbackHttpServer::LoopbackHttpServer()
+LoopbackHttpServer::LoopbackHttpServer() : LoopbackHttpServer(SmallPage()) {}
+
+LoopbackHttpServer::LoopbackHttpServer(std::string reply) : reply_(std::move(reply))
+{
+    Listen();
+}
+
+LoopbackHttpServer::LoopbackHttpServer(std::string reply, std::chrono::milliseconds pausePerByte)
+    : reply_(std::move(reply)),
+      pause_(pausePerByte)
+{
+    Listen();
+}
+
+LoopbackHttpServer::LoopbackHttpServer(NeverAnswer) : answers_(false)
+{
+    Listen();
+}
+
+void LoopbackHttpServer::Listen()
 {
     EnsureWinsock();
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -47,16 +74,46 @@ LoopbackHttpServer::LoopbackHttpServer()
     thread_ = std::thread([this] { Serve(); });
 }
 
+unsigned short LoopbackHttpServer::RefusingPort()
+{
+    EnsureWinsock();
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    const bool bound = s != INVALID_SOCKET && bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    closesocket(s);
+    if (!bound) {
+        throw std::runtime_error("no free port on 127.0.0.1");
+    }
+    return ntohs(address.sin_port);
+}
+
 LoopbackHttpServer::~LoopbackHttpServer()
 {
+    stopping_ = true;
     closesocket(static_cast<SOCKET>(listener_));
     thread_.join();
+    for (const unsigned long long client : held_) {
+        closesocket(static_cast<SOCKET>(client));
+    }
 }
 
 std::vector<std::string> LoopbackHttpServer::Requests() const
 {
+    std::vector<std::string> lines;
+    for (const std::string& head : RequestHeads()) {
+        lines.push_back(head.substr(0, head.find("\r\n")));
+    }
+    return lines;
+}
+
+std::vector<std::string> LoopbackHttpServer::RequestHeads() const
+{
     std::lock_guard lock(mutex_);
-    return requests_;
+    return heads_;
 }
 
 void LoopbackHttpServer::Serve()
@@ -77,13 +134,24 @@ void LoopbackHttpServer::Serve()
         }
         if (!received.empty()) {
             std::lock_guard lock(mutex_);
-            requests_.push_back(received.substr(0, received.find("\r\n")));
+            const std::size_t end = received.find("\r\n\r\n");
+            heads_.push_back(end == std::string::npos ? received : received.substr(0, end + 2));
         }
-        const std::string body = "<html><body>update</body></html>";
-        const std::string reply = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-cache\r\n"
-                                  "Content-Length: " +
-                                  std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-        send(client, reply.data(), static_cast<int>(reply.size()), 0);
+        if (!answers_) {
+            std::lock_guard lock(mutex_);
+            held_.push_back(client);
+            continue;
+        }
+        if (pause_.count() == 0) {
+            send(client, reply_.data(), static_cast<int>(reply_.size()), 0);
+        } else {
+            for (std::size_t at = 0; at < reply_.size() && !stopping_; ++at) {
+                if (send(client, reply_.data() + at, 1, 0) != 1) {
+                    break;
+                }
+                std::this_thread::sleep_for(pause_);
+            }
+        }
         shutdown(client, SD_SEND);
         closesocket(client);
     }
