@@ -9,7 +9,15 @@
 //   ipcheckurl                   an http:// or https:// address without
 //                                blanks or control characters, at most 2048
 //                                bytes; anything else: off
-//   redialondrop, log, balloon   "1" (blanks around it allowed): on
+//   redialondrop, log, balloon,  "1" (blanks around it allowed): on
+//   api
+//   apihost                      an IPv4 address (dotted) or an IPv6 address
+//                                (hex digits and colons); anything else: off,
+//                                and the API listens on 127.0.0.1
+//   apiport                      1 to 65535; anything else: off (kDefaultApiPort)
+//   apitoken                     1 to 256 printable ASCII characters, no blank
+//   onnewip                      a command line without control characters, at
+//                                most 1024 bytes, not blank
 #pragma once
 
 #include <array>
@@ -27,20 +35,30 @@ enum class OptionKey {
     RedialOnDrop,
     Log,
     Balloon,
+    Api,
+    ApiHost,
+    ApiPort,
+    ApiToken,
+    OnNewIp,
 };
 
-inline constexpr std::size_t kOptionCount = 7;
+inline constexpr std::size_t kOptionCount = 12;
 
 // The keys in the order in which they are written, after the six settings.
 inline constexpr std::array<OptionKey, kOptionCount> kOptionKeys = {
     OptionKey::NewIp,  OptionKey::NewIpHours, OptionKey::IpCheckUrl, OptionKey::AuthStop,
-    OptionKey::RedialOnDrop, OptionKey::Log,  OptionKey::Balloon,
+    OptionKey::RedialOnDrop, OptionKey::Log,  OptionKey::Balloon,    OptionKey::Api,      OptionKey::ApiHost,
+    OptionKey::ApiPort,      OptionKey::ApiToken, OptionKey::OnNewIp,
 };
 
 inline constexpr std::int32_t kMaxNewIpTries = 20;
 inline constexpr std::int32_t kMaxNewIpHours = 720;
 inline constexpr std::int32_t kMaxAuthStop = 20;
 inline constexpr std::size_t kMaxUrlLength = 2048;
+inline constexpr std::size_t kMaxTokenLength = 256;
+inline constexpr std::size_t kMaxCommandLength = 1024;
+inline constexpr const char* kDefaultApiHost = "127.0.0.1";
+inline constexpr std::uint16_t kDefaultApiPort = 17080;
 
 // The key's name in the file: "newip", "newiphours", ...
 const char* OptionName(OptionKey key);
@@ -61,6 +79,11 @@ struct RedialOptions {
     bool redialOnDrop = false;
     bool log = false;
     bool balloon = false;
+    bool api = false;                       // serve the HTTP API
+    std::string apiHost = kDefaultApiHost;  // where it listens
+    std::uint16_t apiPort = kDefaultApiPort;
+    std::string apiToken;  // the bearer token every request must carry; empty: none
+    std::string onNewIp;   // the command started after each re-dial's new address
 
     bool operator==(const RedialOptions&) const = default;
 };

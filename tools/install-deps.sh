@@ -11,6 +11,8 @@ packages=(
     wine64 xvfb x11-utils xauth                                 # running the Windows build headless
     fonts-wqy-zenhei                                            # a CJK font for the Chinese captions
     imagemagick python3                                         # screenshots, icon and test tools
+    libboost1.74-dev nlohmann-json3-dev                         # the HTTP API: Boost.Beast/Asio headers, JSON
+    curl wrk                                                    # the HTTP API's end-to-end tests and benchmark
 )
 missing=()
 for p in "${packages[@]}"; do

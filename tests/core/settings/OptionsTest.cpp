@@ -51,6 +51,27 @@ TEST(OptionInForce, KeepsValidValuesAndTurnsTheRestOff)
         {OptionKey::Log, "01", ""},
         {OptionKey::Balloon, "1\x01", ""},
         {OptionKey::RedialOnDrop, "1", "1"},
+        {OptionKey::Api, "1", "1"},
+        {OptionKey::ApiHost, "127.0.0.1", "127.0.0.1"},
+        {OptionKey::ApiHost, "0.0.0.0", "0.0.0.0"},
+        {OptionKey::ApiHost, "::1", "::1"},
+        {OptionKey::ApiHost, "fe80::1:2", "fe80::1:2"},
+        {OptionKey::ApiHost, "localhost", ""},
+        {OptionKey::ApiHost, "256.0.0.1", ""},
+        {OptionKey::ApiHost, "10.0.0", ""},
+        {OptionKey::ApiHost, "010.0.0.1", ""},
+        {OptionKey::ApiHost, " 127.0.0.1", ""},
+        {OptionKey::ApiPort, "8080", "8080"},
+        {OptionKey::ApiPort, "0", ""},
+        {OptionKey::ApiPort, "65536", ""},
+        {OptionKey::ApiPort, "-1", ""},
+        {OptionKey::ApiToken, "s3cr3t-T0ken_~", "s3cr3t-T0ken_~"},
+        {OptionKey::ApiToken, "two words", ""},
+        {OptionKey::ApiToken, std::string(257, 'a'), ""},
+        {OptionKey::ApiToken, "Ã©tÃ©", ""},
+        {OptionKey::OnNewIp, "C:\\hooks\\new ip.cmd", "C:\\hooks\\new ip.cmd"},
+        {OptionKey::OnNewIp, "   ", ""},
+        {OptionKey::OnNewIp, "a.cmd\r\ndel x", ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(OptionInForce(c.key, c.text), c.inForce) << settings::OptionName(c.key) << "=" << c.text;
@@ -69,6 +90,15 @@ TEST(ReadOptions, GivesTheValuesInForce)
     EXPECT_FALSE(options.log);
     EXPECT_TRUE(options.balloon);
     EXPECT_EQ(settings::ReadOptions({}), settings::RedialOptions{});
+    EXPECT_EQ(settings::ReadOptions({}).apiHost, "127.0.0.1");
+    EXPECT_EQ(settings::ReadOptions({}).apiPort, settings::kDefaultApiPort);
+    const settings::RedialOptions api =
+        settings::ReadOptions({"", "", "", "", "", "", "", "1", "0.0.0.0", "9000", "t", "x.cmd"});
+    EXPECT_TRUE(api.api);
+    EXPECT_EQ(api.apiHost, "0.0.0.0");
+    EXPECT_EQ(api.apiPort, 9000);
+    EXPECT_EQ(api.apiToken, "t");
+    EXPECT_EQ(api.onNewIp, "x.cmd");
 }
 
 class OptionsFileTest : public testing::Test {
@@ -111,6 +141,11 @@ TEST_F(OptionsFileTest, LoadingShowsWhatIsInForceAndKeepsItThroughTheSaveThatThe
     EXPECT_EQ(view.values.options,
               (std::array<std::string, settings::kOptionCount>{"2", "", "", "", "", "1", ""}));
     EXPECT_EQ(store.SettingsBytes(), "dialertext=-1\r\ndialtime=0\r\ndialwainttime=5\r\nstart=1\r\nnewip=2\r\nlog=1\r\n");
+    // The API's keys follow the first options, in their order.
+    view.values.options = {"", "", "", "", "", "", "", "1", "::1", "8080", "tok", "hook.cmd"};
+    settings::SaveSettings(view, store);
+    EXPECT_EQ(store.SettingsBytes(), "dialertext=-1\r\ndialtime=0\r\ndialwainttime=5\r\nstart=1\r\napi=1\r\n"
+                                     "apihost=::1\r\napiport=8080\r\napitoken=tok\r\nonnewip=hook.cmd\r\n");
 }
 
 }  // namespace
