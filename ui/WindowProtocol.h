@@ -67,5 +67,8 @@ inline constexpr UINT WM_NAVIGATEUPDATEPAGE = WM_APP + 4;
 // Goes to the address checks' message-only window when a check has its
 // answer, to run its callback on the program's thread.
 inline constexpr UINT WM_ADDRESSCHECKDONE = WM_APP + 5;
+// Goes to the hook runner's message-only window when a hook command has
+// ended (or could not start), to run its callback on the program's thread.
+inline constexpr UINT WM_HOOKENDED = WM_APP + 6;
 
 }  // namespace ui
