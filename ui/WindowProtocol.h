@@ -70,5 +70,8 @@ inline constexpr UINT WM_ADDRESSCHECKDONE = WM_APP + 5;
 // Goes to the hook runner's message-only window when a hook command has
 // ended (or could not start), to run its callback on the program's thread.
 inline constexpr UINT WM_HOOKENDED = WM_APP + 6;
+// Goes to the HTTP API's message-only window when the server's thread has
+// queued a request, to hand it to the API's handler on the program's thread.
+inline constexpr UINT WM_APIREQUEST = WM_APP + 7;
 
 }  // namespace ui
