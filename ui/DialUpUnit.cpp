@@ -749,6 +749,10 @@ struct OptionWidget {
     PlacedBytes TDialUpFrm::*bytes;
 };
 
+// An option without a widget on the options tab: its text is kept as it
+// was placed, so that a save writes back what the file held.
+constexpr OptionWidget kNoOptionWidget{nullptr, nullptr, nullptr};
+
 const OptionWidget& TDialUpFrm::OptionWidgetOf(settings::OptionKey key)
 {
     using settings::OptionKey;
@@ -773,9 +777,11 @@ const OptionWidget& TDialUpFrm::OptionWidgetOf(settings::OptionKey key)
     case OptionKey::Log:
         return log;
     case OptionKey::Balloon:
+        return balloon;
+    default:
         break;
     }
-    return balloon;
+    return kNoOptionWidget;
 }
 
 std::string TDialUpFrm::OptionText(settings::OptionKey key) const
@@ -785,6 +791,8 @@ std::string TDialUpFrm::OptionText(settings::OptionKey key) const
         return (this->*widget.bytes).BytesFor((this->*widget.spin).Text());
     if (widget.bytes)
         return (this->*widget.bytes).BytesFor(WindowText(this->*widget.window));
+    if (!widget.window)
+        return heldOptionTexts_[static_cast<std::size_t>(key)];
     return SendMessageW(this->*widget.window, BM_GETCHECK, 0, 0) == BST_CHECKED ? "1" : "";
 }
 
@@ -801,6 +809,8 @@ void TDialUpFrm::SetOptionText(settings::OptionKey key, const std::string& text)
         const HWND edit = this->*widget.window;
         SetWindowTextW(edit, WideFromAnsi(text).c_str());
         (this->*widget.bytes).Place(text, WindowText(edit));
+    } else if (!widget.window) {
+        heldOptionTexts_[static_cast<std::size_t>(key)] = text;
     } else {
         const bool ticked = settings::OptionInForce(key, text) == "1";
         SendMessageW(this->*widget.window, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);

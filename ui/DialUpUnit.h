@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -159,7 +160,8 @@ public:
 
     // settings::SettingsView: the options' widgets. A number option's
     // spin edit shows 0 for an empty text; a box's text is "1" when it is
-    // ticked, else empty.
+    // ticked, else empty. An option without a widget keeps its text as
+    // placed.
     std::string OptionText(settings::OptionKey key) const override;
     void SetOptionText(settings::OptionKey key, const std::string& text) override;
 
@@ -207,6 +209,8 @@ private:
     PlacedBytes newIpHoursBytes_;
     PlacedBytes ipCheckUrlBytes_;
     PlacedBytes authStopBytes_;
+    // The texts of the options that have no widget, by key.
+    std::array<std::string, settings::kOptionCount> heldOptionTexts_;
     // The settings file existed at start-up but could not be read: it is
     // not overwritten until the Enable box changes.
     bool keepUnreadableSettingsFile_ = false;

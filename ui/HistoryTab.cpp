@@ -46,7 +46,7 @@ std::wstring AddressAndPublic(const std::string& address, const std::string& pub
 
 }  // namespace
 
-const wchar_t* EventName(scheduler::EventKind kind)
+std::wstring EventName(scheduler::EventKind kind)
 {
     using scheduler::EventKind;
     switch (kind) {
@@ -68,8 +68,11 @@ const wchar_t* EventName(scheduler::EventKind kind)
         return texts::kAuthStopEvent;
     case EventKind::IpCheck:
         return texts::kIpCheckEvent;
+    default:
+        break;
     }
-    return L"";
+    // An event without a name of its own here shows its log file's word.
+    return WideFromAnsi(scheduler::EventWord(kind));
 }
 
 std::wstring StateLine(const scheduler::RedialStatus& status)

@@ -25,7 +25,7 @@ inline constexpr std::size_t kHistoryColumns = 6;
 using EventCells = std::array<std::wstring, kHistoryColumns>;
 
 // The event's name as the list shows it.
-const wchar_t* EventName(scheduler::EventKind kind);
+std::wstring EventName(scheduler::EventKind kind);
 
 // "计时 12/180 秒", "已连接 10.64.0.3（自 10:26:37）", "拨号失败 691：...".
 std::wstring StateLine(const scheduler::RedialStatus& status);

@@ -15,6 +15,7 @@
 #include "TempDirectory.h"
 #include "WindowDoubles.h"
 #include "ui/DialUpUnit.h"
+#include "ui/WindowText.h"
 
 namespace {
 
@@ -89,6 +90,34 @@ TEST_F(CoreWindowTest, StoredSettingsFillTheWidgetsAndStartOneStartsTheTimerAndR
     EXPECT_EQ(ReadFile(core.SettingsPath()),
               std::optional<std::string>("dialertext=1\r\ndialuser=alice\r\ndialpwd=s=cret\r\ndialtime=180\r\n"
                                          "dialwainttime=abc\r\nstart=1\r\n"));
+}
+
+TEST_F(CoreWindowTest, StoredOptionsFillTheirWidgetsAndAreWrittenBackAfterTheSettings)
+{
+    core.AddEntry("ADSL");
+    // \x81 is no character in the western code page: the address's bytes
+    // still come back unchanged.
+    WriteFile(core.SettingsPath(), "authstop=99\r\nballoon= 1\r\ndialertext=0\r\nlog=yes\r\nnewip=3\r\n"
+                                   "ipcheckurl=http://ip.example/\x81\xB2\r\nstart=1\r\n");
+    auto window = MakeWindow();
+    EXPECT_EQ(ui::WindowText(window->edtNewIp.Edit()), L"3");
+    EXPECT_EQ(ui::WindowText(window->edtAuthStop.Edit()), L"20");  // held at the cap
+    EXPECT_EQ(ui::WindowText(window->edtNewIpHours.Edit()), L"0");
+    EXPECT_EQ(SendMessageW(window->chkBalloon, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(window->chkLog, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(window->Options().ipCheckUrl, "http://ip.example/\x81\xB2");
+    EXPECT_EQ(ReadFile(core.SettingsPath()),
+              std::optional<std::string>("dialertext=0\r\ndialtime=0\r\ndialwainttime=5\r\nstart=1\r\nnewip=3\r\n"
+                                         "ipcheckurl=http://ip.example/\x81\xB2\r\nauthstop=20\r\nballoon=1\r\n"));
+
+    // Options turned off are not written at all.
+    window->SetOptionText(settings::OptionKey::NewIp, "0");
+    SetWindowTextW(window->edtIpCheckUrl, L"");
+    SendMessageW(window->chkBalloon, BM_CLICK, 0, 0);
+    window.reset();
+    EXPECT_EQ(
+        ReadFile(core.SettingsPath()),
+        std::optional<std::string>("dialertext=0\r\ndialtime=0\r\ndialwainttime=5\r\nstart=1\r\nauthstop=20\r\n"));
 }
 
 TEST_F(CoreWindowTest, UntickingTheBoxStopsTheTimerAndSavesTheState)

@@ -216,7 +216,7 @@ TEST_F(HistoryTabTest, EveryEventHasItsChineseName)
         {EventKind::Dropped, L"掉线"},    {EventKind::AuthStop, L"停止拨号"}, {EventKind::IpCheck, L"公网地址"},
     };
     for (const auto& name : names)
-        EXPECT_STREQ(ui::EventName(name.kind), name.name) << scheduler::EventWord(name.kind);
+        EXPECT_EQ(ui::EventName(name.kind), name.name) << scheduler::EventWord(name.kind);
 }
 
 TEST_F(HistoryTabTest, ANewEventGoesOnTopAndTheOldestGoesPastFiveHundred)

@@ -92,6 +92,21 @@ TEST_F(OptionsTabTest, EachOptionsTextComesBackAsPlaced)
     EXPECT_EQ(SendMessageW(window_->chkBalloon, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
+TEST_F(OptionsTabTest, NoOptionLosesItsValueOnTheWayThroughTheWindow)
+{
+    // Whatever the option, and whether or not the tab has a widget for it,
+    // what was in force when placed is in force when handed back.
+    const char* samples[] = {"1", "3", "999", "http://ip.example/", "127.0.0.1", "8080", "notify.cmd --fresh", "x"};
+    for (OptionKey key : settings::kOptionKeys) {
+        for (const char* sample : samples) {
+            window_->SetOptionText(key, sample);
+            EXPECT_EQ(settings::OptionInForce(key, window_->OptionText(key)), settings::OptionInForce(key, sample))
+                << settings::OptionName(key) << "=" << sample;
+        }
+        window_->SetOptionText(key, "");
+    }
+}
+
 TEST_F(OptionsTabTest, AnEditedAddressIsTheBoxsText)
 {
     window_->SetOptionText(OptionKey::IpCheckUrl, "http://ip.example/\xB2\xE2");
