@@ -89,7 +89,79 @@ void RedialCycle::EnableBoxClicked(const RedialWindow& window)
     options_ = window.Options();
     authStopped_ = false;
     accountFailures_ = 0;
+    // The owed re-dial is dropped with the box's change: a cycle under way,
+    // or asked for, ends without an outcome.
+    if (cycleId_ != 0 || requestWaiting_) {
+        CycleOutcome stopped;
+        stopped.stopped = true;
+        stopped.text = "re-dialling was switched off";
+        EndCycle(std::move(stopped));
+    }
+    searching_ = false;
+    refusals_ = 0;
+    settleOwed_ = false;
     TellState();
+}
+
+// --- Watchers and outside events ----------------------------------------------
+
+void RedialCycle::AddWatcher(CycleWatcher* watcher)
+{
+    watchers_.push_back(watcher);
+}
+
+void RedialCycle::RemoveWatcher(CycleWatcher* watcher)
+{
+    std::erase(watchers_, watcher);
+}
+
+void RedialCycle::Note(EventKind kind, std::optional<std::uint32_t> code, std::string text)
+{
+    Add(kind, {}, {}, code, std::move(text));
+    TellState();
+}
+
+std::uint64_t RedialCycle::RequestRedial()
+{
+    if (cycleId_ != 0) {
+        asked_ = true;
+        return cycleId_;
+    }
+    if (!requestWaiting_) {
+        requestWaiting_ = true;
+        requestedId_ = ++lastCycleId_;
+    }
+    TellState();
+    return requestedId_;
+}
+
+bool RedialCycle::RedialAsked() const
+{
+    return requestWaiting_ || (cycleId_ != 0 && asked_);
+}
+
+void RedialCycle::HangUpPathTaken()
+{
+    if (requestWaiting_) {
+        requestWaiting_ = false;
+        if (cycleId_ == 0)
+            cycleId_ = requestedId_;
+        asked_ = true;
+    } else if (cycleId_ == 0) {
+        cycleId_ = ++lastCycleId_;
+    }
+}
+
+void RedialCycle::ConnectedAfterPause()
+{
+    if (cycleId_ == 0)
+        return;
+    CycleOutcome kept;
+    kept.connected = true;
+    kept.address = current_.address;
+    kept.publicAddress = current_.publicAddress;
+    kept.previousAddress = previousAddress_;
+    EndCycle(std::move(kept));
 }
 
 // --- The re-dial step -------------------------------------------------------
@@ -170,6 +242,9 @@ RedialStatus RedialCycle::Status(RedialWindow& window) const
 void RedialCycle::DialStarted(const std::string& entry)
 {
     entry_ = entry;
+    if (cycleId_ == 0)
+        cycleId_ = ++lastCycleId_;
+    ++cycleDials_;
     if (!cycleOpen_) {
         // The address to compare with is the one the entry had before this
         // re-dial, whatever the tries in between brought.
@@ -216,6 +291,14 @@ void RedialCycle::DialFailed(ras::RASCONNSTATE state, ras::DWORD error)
             stoppedCredentials_ = dialCredentials_;
             Add(EventKind::AuthStop, {}, {}, error,
                 std::to_string(accountFailures_) + " account or password failures in a row");
+            // The cycle gives up.
+            CycleOutcome gaveUp;
+            gaveUp.code = error;
+            gaveUp.text = lastText_;
+            gaveUp.previousAddress = previousAddress_;
+            EndCycle(std::move(gaveUp));
+            searching_ = false;
+            refusals_ = 0;
         }
     } else {
         accountFailures_ = 0;
@@ -336,14 +419,22 @@ void RedialCycle::Judge()
             seen_.pop_front();
     }
 
+    CycleOutcome kept;
+    kept.connected = true;
+    kept.address = current_.address;
+    kept.publicAddress = current_.publicAddress;
+    kept.previousAddress = previousAddress_;
+    kept.fresh = fresh;
     if (fresh || compared.empty() || options_.newIp <= 0) {
         EndSearch();
+        EndCycle(std::move(kept));
         return;
     }
     if (refusals_ >= options_.newIp) {
         Add(EventKind::SameAddress, current_.address, current_.publicAddress, std::nullopt,
             "accepted after " + std::to_string(refusals_) + " tries");
         EndSearch();
+        EndCycle(std::move(kept));
         return;
     }
     ++refusals_;
@@ -366,6 +457,22 @@ void RedialCycle::EndSearch()
     refusals_ = 0;
     cycleOpen_ = false;
     TellState();
+}
+
+void RedialCycle::EndCycle(CycleOutcome outcome)
+{
+    outcome.cycle = cycleId_ != 0 ? cycleId_ : requestedId_;
+    outcome.attempts = cycleDials_;
+    outcome.entry = entry_;
+    cycleId_ = 0;
+    cycleDials_ = 0;
+    asked_ = false;
+    requestWaiting_ = false;
+    cycleOpen_ = false;
+    // A watcher may remove itself while it is told.
+    const std::vector<CycleWatcher*> watchers = watchers_;
+    for (CycleWatcher* watcher : watchers)
+        watcher->CycleEnded(outcome);
 }
 
 // --- Events -------------------------------------------------------------------

@@ -45,6 +45,29 @@ namespace scheduler {
 // The errors that count towards authstop.
 bool IsAccountError(std::uint32_t code);
 
+// How a re-dial cycle ended: from the hang-up (or the first dial) to the
+// connection it kept, or to the point where it gave up.
+struct CycleOutcome {
+    std::uint64_t cycle = 0;
+    bool connected = false;  // false: given up (auth stop) or stopped
+    bool stopped = false;    // the Enable box was unticked before an outcome
+    std::string entry;
+    std::string address;        // the connection's own
+    std::string publicAddress;  // from the check, when there is one
+    std::string previousAddress;
+    bool fresh = false;
+    std::int32_t attempts = 0;  // dials made in the cycle
+    std::uint32_t code = 0;     // the last failure, when not connected
+    std::string text;
+};
+
+// Told when a re-dial cycle has ended, on the program's thread.
+class CycleWatcher {
+public:
+    virtual ~CycleWatcher() = default;
+    virtual void CycleEnded(const CycleOutcome& outcome) = 0;
+};
+
 class RedialCycle final : public ras::ConnectionEvents {
 public:
     static constexpr std::size_t kKeptEvents = 500;
@@ -58,6 +81,23 @@ public:
     RedialCycle& operator=(const RedialCycle&) = delete;
 
     void SetListener(EventListener* listener) { listener_ = listener; }
+    // Watchers of cycle outcomes (the HTTP API, the hook); each must be
+    // removed before it is gone.
+    void AddWatcher(CycleWatcher* watcher);
+    void RemoveWatcher(CycleWatcher* watcher);
+
+    // An event from the program's other parts (the hook, the API).
+    void Note(EventKind kind, std::optional<std::uint32_t> code, std::string text);
+
+    // --- A re-dial asked for from outside --------------------------------------
+    // Asks for a re-dial now: the next tick takes the hang-up path whatever
+    // the period, and the re-dial path after it runs whatever the period.
+    // A cycle already under way is joined instead. Returns the cycle that
+    // the request belongs to, for its outcome.
+    std::uint64_t RequestRedial();
+    // A request waits for its tick, or its cycle is under way.
+    bool RedialAsked() const;
+    bool RedialRequestWaiting() const { return requestWaiting_; }
 
     // Takes the options from the window and looks the entry's connection up
     // (FindConnection; ActiveConnection is left alone): notes a connection
@@ -69,6 +109,10 @@ public:
     void EnableBoxClicked(const RedialWindow& window);
 
     // --- The re-dial step ----------------------------------------------------
+    // The step takes the hang-up path: a cycle begins (or goes on).
+    void HangUpPathTaken();
+    // After the pause the entry was found connected: the cycle ends there.
+    void ConnectedAfterPause();
     // True when the step has to set the count to 0 before counting: while
     // a fresh address is still sought, and once when that has ended.
     bool TakeCountRestart();
@@ -120,12 +164,15 @@ private:
     void LoadLoggedAddresses();
     void EndSearch();
     void TellState();
+    // The cycle under way ends; its watchers are told.
+    void EndCycle(CycleOutcome outcome);
 
     ras::ConnectionControl& connections_;
     WallClock clock_;
     AddressCheck& check_;
     EventLogFile& log_;
     EventListener* listener_ = nullptr;
+    std::vector<CycleWatcher*> watchers_;
     settings::RedialOptions options_;
     std::string entry_;
 
@@ -143,6 +190,13 @@ private:
     bool settleOwed_ = false;
     bool judgeOwed_ = false;  // the dial's check is running; its answer decides
     std::uint64_t lastTicket_ = 0;
+
+    std::uint64_t cycleId_ = 0;  // the cycle under way, 0 for none
+    std::uint64_t lastCycleId_ = 0;
+    std::int32_t cycleDials_ = 0;
+    bool requestWaiting_ = false;  // a request waits for the next tick
+    std::uint64_t requestedId_ = 0;
+    bool asked_ = false;  // the cycle under way was asked for from outside
 
     std::optional<RedialState> wait_;
     std::int32_t waitLeft_ = 0;

@@ -25,6 +25,10 @@ const char* EventWord(EventKind kind)
         return "auth-stop";
     case EventKind::IpCheck:
         return "ip-check";
+    case EventKind::Hook:
+        return "hook";
+    case EventKind::Api:
+        return "api";
     }
     return "";
 }

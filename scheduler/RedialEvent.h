@@ -20,10 +20,13 @@ enum class EventKind {
     Dropped,      // the connection was lost without the program hanging it up
     AuthStop,     // dialling stopped after account or password failures
     IpCheck,      // the public address check failed or found no address
+    Hook,         // the new-address command ended, or could not start
+    Api,          // the HTTP API could not listen where it was asked to
 };
 
 // The event's word in the log file: "hangup", "dial", "connected", "failed",
-// "timeout", "same-address", "dropped", "auth-stop", "ip-check".
+// "timeout", "same-address", "dropped", "auth-stop", "ip-check", "hook",
+// "api".
 const char* EventWord(EventKind kind);
 
 struct RedialEvent {

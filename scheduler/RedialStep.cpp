@@ -46,7 +46,8 @@ void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, Messa
     const std::int32_t count = elapsed;
 
     const std::int32_t period = window.PeriodValue();
-    if (period <= kSmallestIdlePeriod)
+    // A small period does nothing, unless a re-dial was asked for.
+    if (period <= kSmallestIdlePeriod && !cycle.RedialAsked())
         return;
     if (text::IsBlank(window.EntryText()))
         return;
@@ -59,8 +60,10 @@ void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, Messa
         return;
     }
 
-    if (count > period) {
+    const bool due = period > kSmallestIdlePeriod && count > period;
+    if (due || cycle.RedialRequestWaiting()) {
         connections.RedialPending = true;
+        cycle.HangUpPathTaken();
         if (connections.IsEntryConnected(window.EntryText())) {
             connections.HangUpActive();
             SettleAfterHangUp(pump, cycle);
@@ -81,6 +84,7 @@ void RedialStep(RedialWindow& window, ras::ConnectionControl& connections, Messa
 
     if (connections.IsEntryConnected(window.EntryText())) {
         connections.RedialPending = false;
+        cycle.ConnectedAfterPause();
         return;
     }
     // A substituted account or password could only fail at the provider,
