@@ -59,9 +59,9 @@ std::wstring ExeFolder()
 std::string StartErrorText(DWORD error)
 {
     wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     const std::unique_ptr<wchar_t, decltype(&::LocalFree)> owned(buffer, &::LocalFree);
     std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
@@ -101,7 +101,7 @@ std::wstring EnvironmentBlock(const scheduler::HookLauncher::Environment& variab
     std::vector<std::wstring> entries;
     {
         const std::unique_ptr<wchar_t, decltype(&::FreeEnvironmentStringsW)> own(::GetEnvironmentStringsW(),
-                                                                                  &::FreeEnvironmentStringsW);
+                                                                                 &::FreeEnvironmentStringsW);
         for (const wchar_t* at = own.get(); at && *at;) {
             std::wstring entry(at);
             at += entry.size() + 1;
@@ -356,7 +356,7 @@ private:
     const DWORD limitMs_;
     const std::wstring folder_;
     const std::size_t maxWaiting_;
-    UniqueHandle stop_;  // set when the runner closes
+    UniqueHandle stop_;    // set when the runner closes
     bool closed_ = false;  // the program's thread only
 
     std::mutex mutex_;

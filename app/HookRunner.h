@@ -43,8 +43,9 @@ public:
     // Called on the program's thread; never calls `ended` itself.
     //
     // The command line (ANSI bytes, cut at a NUL) is started as
-    // CreateProcessW takes it: the program is its first word, found as the
-    // system finds it, so a script needs "cmd /c". Each variable is added
+    // CreateProcessW takes it: the program is its first word (in quotes
+    // when its path holds a blank), found as the system finds it; a .cmd or
+    // .bat script runs through the command interpreter. Each variable is added
     // to a copy of the program's environment, replacing one whose name
     // matches without regard to case; a variable whose name is empty or
     // holds "=" is left out, and a value is cut at a NUL. One still running
