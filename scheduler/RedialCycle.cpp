@@ -217,6 +217,7 @@ RedialStatus RedialCycle::Status(RedialWindow& window) const
     status.failures = failures_;
     status.distinctAddresses = distinct_.size();
     status.waitLeft = wait_ ? waitLeft_ : 0;
+    status.apiProblem = apiProblem_;
 
     if (!status.enabled)
         status.state = RedialState::Stopped;

@@ -86,6 +86,9 @@ public:
     void AddWatcher(CycleWatcher* watcher);
     void RemoveWatcher(CycleWatcher* watcher);
 
+    // Why the HTTP API is not served, for the state; empty when it is.
+    void SetApiProblem(std::string problem) { apiProblem_ = std::move(problem); }
+
     // An event from the program's other parts (the hook, the API).
     void Note(EventKind kind, std::optional<std::uint32_t> code, std::string text);
 
@@ -197,6 +200,7 @@ private:
     bool requestWaiting_ = false;  // a request waits for the next tick
     std::uint64_t requestedId_ = 0;
     bool asked_ = false;  // the cycle under way was asked for from outside
+    std::string apiProblem_;
 
     std::optional<RedialState> wait_;
     std::int32_t waitLeft_ = 0;

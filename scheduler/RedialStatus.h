@@ -47,6 +47,10 @@ struct RedialStatus {
     // Account or password failures in a row.
     std::int32_t authFailures = 0;
 
+    // Why the HTTP API that the options ask for is not served; empty when
+    // it is (or is off).
+    std::string apiProblem;
+
     // Since the start of the run.
     std::uint64_t redials = 0;  // dials started
     std::uint64_t failures = 0;
