@@ -11,6 +11,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Packages of the build machine (its GoogleTest, say) are not for Windows.
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Header-only libraries are the same for every target: those of the build
+# machine (Boost, nlohmann/json) serve the cross builds as well, found
+# after mingw's own headers (app/CMakeLists.txt).
+set(VELMORA_HEADER_LIBRARIES_DIR /usr/include)
 # One self-contained exe: no libstdc++, libgcc or winpthread DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
