@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <initializer_list>
+#include <iterator>
+#include <string_view>
+
 #include "ui/AnsiText.h"
 #include "ui/HistoryTexts.h"
 
@@ -20,14 +24,36 @@ constexpr Column kColumns[kHistoryColumns] = {
     {texts::kPublicAddressColumn, 96}, {texts::kCodeColumn, 40},  {texts::kTextColumn, 118},
 };
 
-std::wstring Number(std::int64_t value)
+// A whole number in plain decimal.
+std::wstring Number(std::uint64_t value, bool negative = false)
 {
-    return std::to_wstring(value);
+    wchar_t digits[24];
+    wchar_t* first = std::end(digits);
+    do {
+        *--first = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    if (negative)
+        *--first = L'-';
+    return std::wstring(first, std::end(digits));
 }
 
-std::wstring Number(std::uint64_t value)
+std::wstring Number(std::int64_t value)
 {
-    return std::to_wstring(value);
+    return value < 0 ? Number(0 - static_cast<std::uint64_t>(value), true) : Number(static_cast<std::uint64_t>(value));
+}
+
+// The parts one after another, in one text.
+std::wstring Join(std::initializer_list<std::wstring_view> parts)
+{
+    std::size_t length = 0;
+    for (std::wstring_view part : parts)
+        length += part.size();
+    std::wstring text;
+    text.reserve(length);
+    for (std::wstring_view part : parts)
+        text += part;
+    return text;
 }
 
 // The time of day as the list and the state line show it: "10:26:37".
@@ -38,10 +64,9 @@ std::wstring ClockTime(const scheduler::LocalTime& time)
 
 std::wstring AddressAndPublic(const std::string& address, const std::string& publicAddress)
 {
-    std::wstring text = WideFromAnsi(address);
-    if (!publicAddress.empty())
-        text += texts::kPublicAlso + WideFromAnsi(publicAddress);
-    return text;
+    if (publicAddress.empty())
+        return WideFromAnsi(address);
+    return Join({WideFromAnsi(address), texts::kPublicAlso, WideFromAnsi(publicAddress)});
 }
 
 }  // namespace
@@ -78,64 +103,52 @@ std::wstring EventName(scheduler::EventKind kind)
 std::wstring StateLine(const scheduler::RedialStatus& status)
 {
     using scheduler::RedialState;
+    const bool connected = !status.address.empty();
     switch (status.state) {
     case RedialState::Stopped:
         return texts::kStoppedState;
     case RedialState::Inactive:
         return texts::kInactiveState;
-    case RedialState::Counting: {
-        std::wstring line = texts::kCountingState + Number(std::int64_t{status.elapsed}) + L"/" +
-                            Number(std::int64_t{status.period}) + texts::kSeconds;
-        if (!status.address.empty())
-            line += texts::kConnectedAlso + AddressAndPublic(status.address, status.publicAddress);
-        return line;
-    }
-    case RedialState::HangingUp: {
-        std::wstring line = texts::kHangingUpState;
-        if (status.waitLeft > 0)
-            line += texts::kWaitingOpen + Number(std::int64_t{status.waitLeft}) + texts::kWaitingClose;
-        return line;
-    }
+    case RedialState::Counting:
+        return Join({texts::kCountingState, Number(std::int64_t{status.elapsed}), L"/",
+                     Number(std::int64_t{status.period}), texts::kSeconds, connected ? texts::kConnectedAlso : L"",
+                     connected ? AddressAndPublic(status.address, status.publicAddress) : std::wstring()});
+    case RedialState::HangingUp:
+        if (status.waitLeft <= 0)
+            return texts::kHangingUpState;
+        return Join(
+            {texts::kHangingUpState, texts::kWaitingOpen, Number(std::int64_t{status.waitLeft}), texts::kWaitingClose});
     case RedialState::Pausing:
-        return texts::kPausingState + Number(std::int64_t{status.waitLeft < 0 ? 0 : status.waitLeft}) + texts::kSeconds;
+        return Join(
+            {texts::kPausingState, Number(std::int64_t{status.waitLeft < 0 ? 0 : status.waitLeft}), texts::kSeconds});
     case RedialState::Dialling:
         return texts::kDiallingState;
-    case RedialState::Connected: {
-        std::wstring line = texts::kConnectedState;
-        if (!status.address.empty())
-            line += L" " + WideFromAnsi(status.address);
-        if (status.since)
-            line += texts::kSinceOpen + ClockTime(*status.since) + texts::kSinceClose;
-        if (!status.publicAddress.empty())
-            line += texts::kPublicAlso + WideFromAnsi(status.publicAddress);
-        return line;
-    }
-    case RedialState::Failed: {
-        std::wstring line = texts::kFailedState;
-        if (status.lastCode != 0)
-            line += L" " + Number(std::uint64_t{status.lastCode});
-        if (!status.lastText.empty())
-            line += texts::kTextSeparator + WideFromAnsi(status.lastText);
-        return line;
-    }
+    case RedialState::Connected:
+        return Join({texts::kConnectedState, connected ? L" " : L"", WideFromAnsi(status.address),
+                     status.since ? texts::kSinceOpen : L"", status.since ? ClockTime(*status.since) : std::wstring(),
+                     status.since ? texts::kSinceClose : L"", status.publicAddress.empty() ? L"" : texts::kPublicAlso,
+                     WideFromAnsi(status.publicAddress)});
+    case RedialState::Failed:
+        return Join({texts::kFailedState, status.lastCode != 0 ? L" " : L"",
+                     status.lastCode != 0 ? Number(std::uint64_t{status.lastCode}) : std::wstring(),
+                     status.lastText.empty() ? L"" : texts::kTextSeparator, WideFromAnsi(status.lastText)});
     case RedialState::AuthStopped:
-        return texts::kAuthStoppedOpen + Number(std::int64_t{status.authFailures}) + texts::kAuthStoppedClose;
+        return Join({texts::kAuthStoppedOpen, Number(std::int64_t{status.authFailures}), texts::kAuthStoppedClose});
     }
     return L"";
 }
 
 std::wstring CountersLine(const scheduler::RedialStatus& status)
 {
-    return texts::kRedialsOpen + Number(status.redials) + texts::kRedialsClose + Number(status.failures) +
-           texts::kFailuresClose + Number(status.distinctAddresses) + texts::kAddressesClose;
+    return Join({texts::kRedialsOpen, Number(status.redials), texts::kRedialsClose, Number(status.failures),
+                 texts::kFailuresClose, Number(status.distinctAddresses), texts::kAddressesClose});
 }
 
 EventCells EventRowCells(const scheduler::RedialEvent& event)
 {
     std::wstring text = WideFromAnsi(event.text);
     if (event.kind == scheduler::EventKind::Connected && event.fresh)
-        text =
-            text.empty() ? std::wstring(texts::kFreshAddress) : texts::kFreshAddress + (texts::kTextSeparator + text);
+        text = Join({texts::kFreshAddress, text.empty() ? L"" : texts::kTextSeparator, text});
     return EventCells{
         ClockTime(event.time),
         EventName(event.kind),
@@ -148,7 +161,7 @@ EventCells EventRowCells(const scheduler::RedialEvent& event)
 
 std::wstring FreshAddressText(const scheduler::RedialEvent& event)
 {
-    return texts::kBalloonOpen + AddressAndPublic(event.address, event.publicAddress);
+    return Join({texts::kBalloonOpen, AddressAndPublic(event.address, event.publicAddress)});
 }
 
 HWND CreateEventList(HWND parent, RECT bounds, int id)
