@@ -93,6 +93,10 @@ std::wstring EventName(scheduler::EventKind kind)
         return texts::kAuthStopEvent;
     case EventKind::IpCheck:
         return texts::kIpCheckEvent;
+    case EventKind::Hook:
+        return texts::kHookEvent;
+    case EventKind::Api:
+        return texts::kApiEvent;
     default:
         break;
     }

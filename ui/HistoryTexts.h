@@ -21,6 +21,8 @@ inline constexpr wchar_t kSameAddressEvent[] = L"地址未变";
 inline constexpr wchar_t kDroppedEvent[] = L"掉线";
 inline constexpr wchar_t kAuthStopEvent[] = L"停止拨号";
 inline constexpr wchar_t kIpCheckEvent[] = L"公网地址";
+inline constexpr wchar_t kHookEvent[] = L"新地址命令";
+inline constexpr wchar_t kApiEvent[] = L"HTTP接口";
 // Put before the text of a connection that brought a fresh address.
 inline constexpr wchar_t kFreshAddress[] = L"新地址";
 

@@ -214,6 +214,7 @@ TEST_F(HistoryTabTest, EveryEventHasItsChineseName)
         {EventKind::HangUp, L"断开"},     {EventKind::Dial, L"拨号"},         {EventKind::Connected, L"已连接"},
         {EventKind::Failed, L"拨号失败"}, {EventKind::Timeout, L"超时"},      {EventKind::SameAddress, L"地址未变"},
         {EventKind::Dropped, L"掉线"},    {EventKind::AuthStop, L"停止拨号"}, {EventKind::IpCheck, L"公网地址"},
+        {EventKind::Hook, L"新地址命令"}, {EventKind::Api, L"HTTP接口"},
     };
     for (const auto& name : names)
         EXPECT_EQ(ui::EventName(name.kind), name.name) << scheduler::EventWord(name.kind);
