@@ -27,9 +27,11 @@ void RunApplication()
     {
         ui::TDialUpFrm window(core.Actions(), application, system);
         application.SetMainWindow(&window);
+        core.AttachWindow(&window);
         window.AddTrayIcon();
         application.ShowModal(window);
         application.Run();
+        core.AttachWindow(nullptr);
         application.SetMainWindow(nullptr);
     }  // FormDestroy: the tray icon goes and the settings are written
 }

@@ -4,12 +4,17 @@
 
 #include <stdexcept>
 
+#include "app/ApiControl.h"
+#include "app/HookRunner.h"
 #include "app/WinHttpAddressCheck.h"
 #include "lang/LangUnit.h"
 #include "ras/ConnectionControl.h"
 #include "ras/win/RasApi32Service.h"
+#include "scheduler/ApiService.h"
 #include "scheduler/EventLogFile.h"
+#include "scheduler/HookTrigger.h"
 #include "scheduler/RedialCycle.h"
+#include "ui/AnsiText.h"
 #include "settings/win/WinFileStore.h"
 #include "ui/CoreDialUpActions.h"
 #include "ui/WindowClass.h"
@@ -76,6 +81,12 @@ scheduler::LocalTime LocalNow()
                                 now.wMilliseconds};
 }
 
+// Entry names and the platform's texts, from the ANSI code page to UTF-8.
+std::string Utf8OfAnsi(const std::string& ansi)
+{
+    return ui::Utf8FromWide(ui::WideFromAnsi(ansi));
+}
+
 }  // namespace
 
 struct ProgramCore::Parts {
@@ -84,7 +95,10 @@ struct ProgramCore::Parts {
           reports(connections),
           log(store),
           cycle(connections, LocalNow, check, log),
-          actions(service, connections, store, pump, *lang::Language, cycle)
+          actions(service, connections, store, pump, *lang::Language, cycle),
+          api(cycle, std::chrono::steady_clock::now, Utf8OfAnsi, VELMORA_VERSION),
+          trigger(cycle, hooks),
+          apiControl(api, cycle)
     {
     }
 
@@ -96,11 +110,20 @@ struct ProgramCore::Parts {
     scheduler::EventLogFile log;
     scheduler::RedialCycle cycle;
     ui::CoreDialUpActions actions;
+    scheduler::ApiService api;
+    HookRunner hooks;
+    scheduler::HookTrigger trigger;
+    ApiControl apiControl;
 };
 
 ProgramCore::ProgramCore(scheduler::MessagePump& pump) : parts_(std::make_unique<Parts>(pump)) {}
 
 ProgramCore::~ProgramCore() = default;
+
+void ProgramCore::AttachWindow(scheduler::RedialWindow* window)
+{
+    parts_->apiControl.SetWindow(window);
+}
 
 ui::DialUpActions& ProgramCore::Actions()
 {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "scheduler/MessagePump.h"
+#include "scheduler/RedialWindow.h"
 #include "ui/DialUpActions.h"
 
 namespace app {
@@ -22,6 +23,9 @@ public:
     ProgramCore& operator=(const ProgramCore&) = delete;
 
     ui::DialUpActions& Actions();
+    // The main window, once it exists, for the HTTP API; null before it is
+    // destroyed.
+    void AttachWindow(scheduler::RedialWindow* window);
 
 private:
     struct Parts;
