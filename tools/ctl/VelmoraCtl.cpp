@@ -11,8 +11,20 @@
 // that several programs may run side by side. Exit code 0 on success; otherwise a message on stderr and:
 // 1 usage, 2 no window within the timeout, 3 condition not met within the
 // timeout, 4 the window did not answer.
+//
+// status and redial [--wait S] go to the program's HTTP API instead: GET
+// /status or POST /redial[?wait=S], at the address and with the token that
+// the dialup.ini beside the exe names (the --exe one, or else the running
+// window's). They print the answer's body and a line end on stdout and exit
+// with 0 for a 2xx answer, 1 for any other answer, 2 when none came (no
+// window, the API not switched on, no connection, the timeout passed; a
+// message on stderr). Each step of the request has the timeout, and at
+// least S + 10 seconds with --wait S.
 #include <windows.h>
 #include <commctrl.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/ctl/ApiClient.h"
 #include "ui/AnsiText.h"
 #include "ui/WindowProtocol.h"
 #include "ui/WindowText.h"
@@ -233,8 +246,77 @@ int Usage()
     std::fprintf(stderr,
                  "usage: velmora-ctl [--timeout SECONDS] [--exe PATH] COMMAND\n"
                  "commands: wait-window, wait-shown, wait-hidden, exit, show, show-item, tray-other-id, close,\n"
-                 "          endsession, state, latency N, click-enable, click-refresh\n");
+                 "          endsession, state, latency N, click-enable, click-refresh,\n"
+                 "          status, redial [--wait SECONDS]\n");
     return kUsage;
+}
+
+// The exit codes of the commands that go to the HTTP API.
+enum ApiExitCode : int { kApiOk = 0, kApiRefused = 1, kApiNoAnswer = 2 };
+
+// A whole number of seconds from 1 to 999999.
+bool WholeSeconds(const std::wstring& text, unsigned long& seconds)
+{
+    if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), iswdigit))
+        return false;
+    seconds = std::wcstoul(text.c_str(), nullptr, 10);
+    return seconds >= 1;
+}
+
+// status and redial [--wait S]: one request to the program's HTTP API.
+int CallApi(const std::wstring& command, const std::vector<std::wstring>& arguments)
+{
+    const wchar_t* method = L"GET";
+    std::string path = "/status";
+    unsigned long timeout = timeoutMs;
+    if (command == L"status") {
+        if (!arguments.empty())
+            return Usage();
+    } else {
+        method = L"POST";
+        path = "/redial";
+        unsigned long seconds = 0;
+        if (arguments.size() == 2 && arguments[0] == L"--wait" && WholeSeconds(arguments[1], seconds)) {
+            path += "?wait=" + std::to_string(seconds);
+            timeout = std::max(timeout, (seconds + 10) * 1000);
+        } else if (!arguments.empty()) {
+            return Usage();
+        }
+    }
+
+    std::wstring exe = wantedImage;
+    if (exe.empty()) {
+        const HWND window = FindMainWindow();
+        if (!window)
+            return Fail(kApiNoAnswer, "no Velmora window appeared within the timeout; name the program with --exe");
+        exe = ImageOf(window);
+        if (exe.empty())
+            return Fail(kApiNoAnswer, "the Velmora window's program cannot be found; name it with --exe");
+    } else {
+        wchar_t full[MAX_PATH * 4] = L"";
+        const DWORD length = GetFullPathNameW(exe.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
+        if (length > 0 && length < std::size(full))
+            exe.assign(full, length);
+    }
+    const ctl::ApiTarget target = ctl::ApiTargetFromSettings(ctl::ReadSettingsBeside(exe));
+    if (!target.enabled) {
+        std::fprintf(stderr, "velmora-ctl: the HTTP API is not switched on (api=1) in the dialup.ini beside %s\n",
+                     Utf8(exe).c_str());
+        return kApiNoAnswer;
+    }
+    const ctl::ApiReply reply = ctl::CallApi(target, method, path, timeout);
+    if (!reply.answered) {
+        std::fprintf(stderr, "velmora-ctl: no answer from %s port %u: %s\n", target.host.c_str(),
+                     static_cast<unsigned>(target.port), reply.error.c_str());
+        return kApiNoAnswer;
+    }
+    // The body's bytes as they came, with one line end after them.
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::fwrite(reply.body.data(), 1, reply.body.size(), stdout);
+    if (reply.body.empty() || reply.body.back() != '\n')
+        std::fputc('\n', stdout);
+    std::fflush(stdout);
+    return reply.status >= 200 && reply.status <= 299 ? kApiOk : kApiRefused;
 }
 
 int Run(const std::vector<std::wstring>& args)
@@ -257,6 +339,9 @@ int Run(const std::vector<std::wstring>& args)
         return Usage();
     const std::wstring command = args[next++];
     const std::wstring argument = next < args.size() ? args[next] : L"";
+    if (command == L"status" || command == L"redial")
+        return CallApi(command,
+                       std::vector<std::wstring>(args.begin() + static_cast<std::ptrdiff_t>(next), args.end()));
 
     const HWND window = FindMainWindow();
     if (!window)
