@@ -15,7 +15,7 @@ mkdir -p dist
 
 # The DLLs every Windows since 7 has; anything else would have to be
 # shipped. Names compare without regard to case, as Windows loads them.
-system_dlls='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msvcrt|ole32|oleaut32|rasapi32|shell32|shlwapi|user32|uxtheme|version|winhttp|ws2_32)\.dll$'
+system_dlls='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msvcrt|ole32|oleaut32|rasapi32|shell32|shlwapi|user32|uxtheme|version|winhttp|ws2_32|mswsock)\.dll$'
 
 pack() {
     local arch="$1" preset="$2" triple="$3"
