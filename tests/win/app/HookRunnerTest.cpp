@@ -257,7 +257,7 @@ TEST_F(HookRunnerTest, ACommandPastTheLimitIsEndedWithWhatItStarted)
     HookRunner runner(milliseconds(1000), folder_);
     Results results;
     const Clock::time_point start = Clock::now();
-    runner.Run(Child("spawn 3000 spawn.txt"), {}, results.For("spawn"));
+    runner.Run(Child("spawn 4000 spawn.txt"), {}, results.For("spawn"));
     runner.Run(Child("touch after.txt"), {}, results.For("after"));
 
     ASSERT_TRUE(PumpUntil([&] { return results.Count(1); }, kPatience));
@@ -268,10 +268,10 @@ TEST_F(HookRunnerTest, ACommandPastTheLimitIsEndedWithWhatItStarted)
     EXPECT_FALSE(killed.result.ended);
     EXPECT_EQ(killed.result.exitCode, app::kKilledHookExitCode);
     EXPECT_GE(killed.at - start, milliseconds(1000));
-    EXPECT_LT(killed.at - start, milliseconds(3000)) << "ended late";
+    EXPECT_LT(killed.at - start, milliseconds(3500)) << "ended late";
 
     // The process is gone, and so is the one it started, which would
-    // otherwise write its file at 3 s.
+    // otherwise write its file at 4 s.
     const DWORD id = std::stoul(Read(L"spawn.txt"));
     const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id);
     if (process) {
@@ -281,7 +281,7 @@ TEST_F(HookRunnerTest, ACommandPastTheLimitIsEndedWithWhatItStarted)
     ASSERT_TRUE(PumpUntil([&] { return results.Count(2); }, kPatience));
     EXPECT_TRUE(results.arrivals[1].result.ended) << "the next one did not run";
     EXPECT_TRUE(Exists(L"after.txt"));
-    PumpFor(std::chrono::duration_cast<milliseconds>(start + milliseconds(4000) - Clock::now()));
+    PumpFor(std::chrono::duration_cast<milliseconds>(start + milliseconds(5000) - Clock::now()));
     EXPECT_FALSE(Exists(L"spawn.txt.late")) << "the command's own child was left running";
 }
 
