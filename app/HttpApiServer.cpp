@@ -45,6 +45,14 @@ namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
 using tcp = asio::ip::tcp;
+// Everything runs on one io_context: its own executor type, rather than the
+// type-erased default, keeps the program small.
+using Executor = asio::io_context::executor_type;
+using Socket = asio::basic_stream_socket<tcp, Executor>;
+using Acceptor = asio::basic_socket_acceptor<tcp, Executor>;
+using Timer =
+    asio::basic_waitable_timer<std::chrono::steady_clock, asio::wait_traits<std::chrono::steady_clock>, Executor>;
+using Stream = beast::basic_stream<tcp, Executor, beast::unlimited_rate_policy>;
 using boost::system::error_code;
 using scheduler::ApiAnswer;
 using scheduler::ApiRequest;
@@ -173,7 +181,7 @@ public:
 // the next is read only once the previous one is answered.
 class Session : public std::enable_shared_from_this<Session> {
 public:
-    Session(Sessions& sessions, tcp::socket socket) : sessions_(sessions), stream_(std::move(socket)) {}
+    Session(Sessions& sessions, Socket socket) : sessions_(sessions), stream_(std::move(socket)) {}
 
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -306,7 +314,7 @@ private:
     void Linger()
     {
         error_code ignored;
-        stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+        stream_.socket().shutdown(Socket::shutdown_send, ignored);
         stream_.expires_after(std::min<std::chrono::milliseconds>(kLinger, sessions_.Limits().idle));
         lingerBuffer_.resize(4096);
         Drain();
@@ -332,13 +340,13 @@ private:
         }
         closed_ = true;
         error_code ignored;
-        stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+        stream_.socket().shutdown(Socket::shutdown_both, ignored);
         stream_.close();
         sessions_.Forget(*this);
     }
 
     Sessions& sessions_;
-    beast::tcp_stream stream_;
+    Stream stream_;
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     std::optional<http::response<http::string_body>> response_;
@@ -610,7 +618,7 @@ private:
 
     void Accept()
     {
-        acceptor_.async_accept([this](const error_code& error, tcp::socket socket) {
+        acceptor_.async_accept([this](const error_code& error, Socket socket) {
             if (error == asio::error::operation_aborted) {
                 return;
             }
@@ -646,8 +654,8 @@ private:
     HttpApiLimits limits_;
     asio::io_context io_{1};
     asio::executor_work_guard<asio::io_context::executor_type> work_{io_.get_executor()};
-    tcp::acceptor acceptor_{io_};
-    asio::steady_timer retry_{io_};
+    Acceptor acceptor_{io_.get_executor()};
+    Timer retry_{io_.get_executor()};
     // The server's thread only, once it runs.
     std::unordered_map<const Session*, std::shared_ptr<Session>> sessions_;
     std::unordered_set<const Session*> turned_;  // those answered 503
