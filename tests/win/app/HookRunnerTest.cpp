@@ -233,6 +233,37 @@ TEST_F(HookRunnerTest, AScriptAppendsEachAddress)
     EXPECT_EQ(lines[1].substr(0, lines[1].find_last_not_of("\r ") + 1), "connected 10.0.0.3");
 }
 
+TEST_F(HookRunnerTest, AScriptBesideTheExeIsFoundByItsName)
+{
+    // As a user names one: onnewip=new-ip.cmd, the script beside the exe,
+    // which is also the working directory.
+    const std::wstring name = L"velmora-hook-" + std::to_wstring(::GetCurrentProcessId()) + L".cmd";
+    const std::wstring beside = ThisFolder() + name;
+    {
+        std::ofstream script(beside.c_str(), std::ios::binary);
+        script << "@echo off\r\necho %CD%>> \"%HOOKTEST_OUT%\"\r\n"
+                  "echo %VELMORA_ADDRESS% fresh=%VELMORA_FRESH%>> \"%HOOKTEST_OUT%\"\r\n";
+    }
+    HookRunner runner(kLongLimit);
+    Results results;
+    runner.Run(ui::AnsiFromWide(name),
+               {{"VELMORA_ADDRESS", "10.0.0.9"},
+                {"VELMORA_FRESH", "1"},
+                {"HOOKTEST_OUT", ui::AnsiFromWide(folder_ + L"addresses.txt")}},
+               results.For("named"));
+    const bool came = PumpUntil([&] { return results.Count(1); }, kPatience);
+    ::DeleteFileW(beside.c_str());
+    ASSERT_TRUE(came);
+    EXPECT_TRUE(results.arrivals[0].result.ended) << results.arrivals[0].result.error;
+    EXPECT_EQ(results.arrivals[0].result.exitCode, 0u);
+    const std::vector<std::string> lines = Lines(L"addresses.txt");
+    ASSERT_EQ(lines.size(), 2u) << Read(L"addresses.txt");
+    std::wstring folder = ThisFolder();
+    folder.pop_back();
+    EXPECT_EQ(lines[0].substr(0, lines[0].find_last_not_of("\r ") + 1), ui::Utf8FromWide(folder));
+    EXPECT_EQ(lines[1].substr(0, lines[1].find_last_not_of("\r ") + 1), "10.0.0.9 fresh=1");
+}
+
 TEST_F(HookRunnerTest, OneCommandRunsAtATimeInTheOrderGiven)
 {
     HookRunner runner(kLongLimit, folder_);
