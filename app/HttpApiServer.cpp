@@ -632,10 +632,13 @@ private:
                 return;
             }
             KeepFromChildren(socket.native_handle());
+            // Each answer goes out whole at once: waiting to fill a segment
+            // would only hold it back behind the client's delayed ack.
+            error_code ignored;
+            socket.set_option(tcp::no_delay(true), ignored);
             const std::size_t served = sessions_.size() - turned_.size();
             if (served >= limits_.connections && turned_.size() >= limits_.connections) {
                 // Far too many at once: these are not even answered.
-                error_code ignored;
                 socket.close(ignored);
             } else {
                 auto session = std::make_shared<Session>(*this, std::move(socket));
