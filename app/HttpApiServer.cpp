@@ -137,8 +137,6 @@ void KeepFromChildren(SOCKET socket)
 // program that binds with SO_REUSEADDR could take the port over on Windows.
 using ExclusiveAddressUse = asio::detail::socket_option::boolean<SOL_SOCKET, SO_EXCLUSIVEADDRUSE>;
 
-}  // namespace
-
 class Session;
 
 // Where the replies go: the server's io_context while the server lives,
@@ -361,8 +359,6 @@ private:
     std::uint64_t requests_ = 0;  // requests read so far
     std::uint64_t waiting_ = 0;   // the one whose answer is awaited, 0 when none
 };
-
-namespace {
 
 // One reply of the handler: answers its request once; dropped without an
 // answer, it answers 500, so that the client is not left waiting.

@@ -703,6 +703,39 @@ TEST(HttpApiServerTest, RequestsQueueWhileThisThreadIsBusy)
     EXPECT_EQ(handler.seen.size(), 5u);
 }
 
+TEST(HttpApiServerTest, HandlerRunningAMessageLoopGetsTheNextRequestInsideIt)
+{
+    ScriptedHandler handler;
+    std::vector<std::string> order;
+    std::unique_ptr<Client> inner;
+    unsigned short port = 0;
+    handler.script = [&](const ApiRequest& request, ApiHandler::Reply& reply) {
+        order.push_back("begin " + request.target);
+        if (request.target == "/outer") {
+            // A modal showing or a pumped wait inside a handler: the next
+            // request is handed over from there.
+            inner = std::make_unique<Client>(port);
+            inner->Send(Get("/inner"));
+            PumpUntil([&] { return order.size() == 3; });
+        }
+        order.push_back("end " + request.target);
+        reply(ApiAnswer{200, "text/plain", request.target, {}});
+    };
+    const auto server = StartOrFail(handler);
+    ASSERT_TRUE(server);
+    port = server->Port();
+    Client outer(port);
+    outer.Send(Get("/outer"));
+    const std::optional<Response> first = outer.Read();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->body, "/outer");
+    ASSERT_TRUE(inner);
+    const std::optional<Response> second = inner->Read();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->body, "/inner");
+    EXPECT_EQ(order, (std::vector<std::string>{"begin /outer", "begin /inner", "end /inner", "end /outer"}));
+}
+
 TEST(HttpApiServerTest, EndingWithConnectionsOpenAndAReplyPendingClosesThemAll)
 {
     ScriptedHandler handler;
