@@ -77,8 +77,8 @@ scheduler::LocalTime LocalNow()
 {
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    return scheduler::LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                                now.wMilliseconds};
+    return scheduler::LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+                                now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 // Entry names and the platform's texts, from the ANSI code page to UTF-8.

@@ -231,13 +231,13 @@ void ApiService::CycleEnded(const CycleOutcome& outcome)
         return;
     ApiAnswer answer;
     if (outcome.connected) {
-        answer = JsonAnswer(200, Json{
-                                     {"address", TextOrNull(outcome.publicAddress.empty() ? outcome.address
-                                                                                          : outcome.publicAddress)},
-                                     {"previous_address", TextOrNull(outcome.previousAddress)},
-                                     {"fresh", outcome.fresh},
-                                     {"attempts", outcome.attempts},
-                                 });
+        answer = JsonAnswer(
+            200, Json{
+                     {"address", TextOrNull(outcome.publicAddress.empty() ? outcome.address : outcome.publicAddress)},
+                     {"previous_address", TextOrNull(outcome.previousAddress)},
+                     {"fresh", outcome.fresh},
+                     {"attempts", outcome.attempts},
+                 });
     } else if (outcome.stopped) {
         answer = Error(409, outcome.text);
     } else {

@@ -11,9 +11,9 @@
 namespace scheduler {
 
 struct HookResult {
-    bool started = false;     // false: the command could not be started (error says why)
-    bool ended = false;       // it ran to its end (its exitCode is known)
-    bool killed = false;      // ended by the program after the time limit
+    bool started = false;  // false: the command could not be started (error says why)
+    bool ended = false;    // it ran to its end (its exitCode is known)
+    bool killed = false;   // ended by the program after the time limit
     std::uint32_t exitCode = 0;
     std::string error;
 };

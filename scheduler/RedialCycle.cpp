@@ -26,8 +26,7 @@ bool IsAccountError(std::uint32_t code)
            (code >= ras::ERROR_RESTRICTED_LOGON_HOURS && code <= ras::ERROR_NO_DIALIN_PERMISSION);
 }
 
-RedialCycle::RedialCycle(ras::ConnectionControl& connections, WallClock clock, AddressCheck& check,
-                         EventLogFile& log)
+RedialCycle::RedialCycle(ras::ConnectionControl& connections, WallClock clock, AddressCheck& check, EventLogFile& log)
     : connections_(connections),
       clock_(std::move(clock)),
       check_(check),
@@ -282,8 +281,7 @@ void RedialCycle::DialFailed(ras::RASCONNSTATE state, ras::DWORD error)
     lastFailed_ = true;
     lastCode_ = error;
     lastText_ = connections_.ErrorText(error);
-    const std::string where =
-        state == ras::kNoDialState ? std::string() : " (state " + std::to_string(state) + ")";
+    const std::string where = state == ras::kNoDialState ? std::string() : " (state " + std::to_string(state) + ")";
     Add(EventKind::Failed, {}, {}, error, lastText_ + where);
     if (IsAccountError(error)) {
         ++accountFailures_;

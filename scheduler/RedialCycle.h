@@ -186,8 +186,8 @@ private:
     // The address (public where known) the entry had before the re-dial.
     std::string lastAddress_;
     std::string previousAddress_;
-    bool cycleOpen_ = false;   // a dial was made since the last accepted connection
-    bool searching_ = false;   // a not-fresh address was refused; a fresh one is sought
+    bool cycleOpen_ = false;  // a dial was made since the last accepted connection
+    bool searching_ = false;  // a not-fresh address was refused; a fresh one is sought
     std::int32_t refusals_ = 0;
     bool restartOwed_ = false;
     bool settleOwed_ = false;

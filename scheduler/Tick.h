@@ -24,8 +24,8 @@ using TextLookup = std::function<std::string(const std::string& key)>;
 // Timer1's tick: looks the entry's connection up, runs the re-dial step
 // with the timer stopped, shows the count, and re-arms the timer while the
 // Enable box is ticked.
-void Timer1Timer(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump,
-                 const TextLookup& lookup, RedialCycle& cycle);
+void Timer1Timer(RedialWindow& window, ras::ConnectionControl& connections, MessagePump& pump, const TextLookup& lookup,
+                 RedialCycle& cycle);
 
 // The Enable box changed: resets the counters and the owed re-dial, starts
 // or stops the timer, and saves the settings. An auth stop ends.

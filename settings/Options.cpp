@@ -174,9 +174,7 @@ std::string OptionInForce(OptionKey key, std::string_view text)
 
 RedialOptions ReadOptions(const std::array<std::string, kOptionCount>& texts)
 {
-    auto inForce = [&](OptionKey key) {
-        return OptionInForce(key, texts[static_cast<std::size_t>(key)]);
-    };
+    auto inForce = [&](OptionKey key) { return OptionInForce(key, texts[static_cast<std::size_t>(key)]); };
     auto count = [&](OptionKey key) {
         const std::string value = inForce(key);
         return value.empty() ? 0 : *ParseInt32(value);

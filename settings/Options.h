@@ -46,9 +46,9 @@ inline constexpr std::size_t kOptionCount = 12;
 
 // The keys in the order in which they are written, after the six settings.
 inline constexpr std::array<OptionKey, kOptionCount> kOptionKeys = {
-    OptionKey::NewIp,  OptionKey::NewIpHours, OptionKey::IpCheckUrl, OptionKey::AuthStop,
-    OptionKey::RedialOnDrop, OptionKey::Log,  OptionKey::Balloon,    OptionKey::Api,      OptionKey::ApiHost,
-    OptionKey::ApiPort,      OptionKey::ApiToken, OptionKey::OnNewIp,
+    OptionKey::NewIp,        OptionKey::NewIpHours, OptionKey::IpCheckUrl, OptionKey::AuthStop,
+    OptionKey::RedialOnDrop, OptionKey::Log,        OptionKey::Balloon,    OptionKey::Api,
+    OptionKey::ApiHost,      OptionKey::ApiPort,    OptionKey::ApiToken,   OptionKey::OnNewIp,
 };
 
 inline constexpr std::int32_t kMaxNewIpTries = 20;

@@ -22,7 +22,8 @@ protected:
     ApiServiceTest()
         : control(service),
           cycle(control, parts.Clock(), parts.check, parts.log),
-          api(cycle, [this] { return steady; }, [](const std::string& ansi) { return ansi; }, "2.0.10")
+          api(
+              cycle, [this] { return steady; }, [](const std::string& ansi) { return ansi; }, "2.0.10")
     {
         api.SetWindow(&window);
         window.period = 0;  // re-dials only when asked
@@ -39,9 +40,8 @@ protected:
     std::vector<ApiAnswer> answers;
     void Ask(const std::string& method, const std::string& target, const std::string& authorization = {})
     {
-        api.Handle(ApiRequest{method, target, authorization}, [this](ApiAnswer answer) {
-            answers.push_back(std::move(answer));
-        });
+        api.Handle(ApiRequest{method, target, authorization},
+                   [this](ApiAnswer answer) { answers.push_back(std::move(answer)); });
     }
     ApiAnswer AskOne(const std::string& method, const std::string& target, const std::string& authorization = {})
     {

@@ -81,12 +81,11 @@ TEST(EventLogFile, ReadsTheConnectedAddressesOfBothFiles)
     settings_test::MemoryFileStore store;
     EventLogFile log(store);
     store.files[kOlder] = "2026-12-09 08:00:00.000\tconnected\tADSL\t10.0.0.1\t203.0.113.1\t\t\r\n";
-    store.files[kLog] =
-        "2026-12-10 09:00:00.000\tconnected\tADSL\t10.0.0.2\t\t\t\n"  // a lone LF
-        "2026-12-10 09:00:01.000\tdial\tADSL\t\t\t\t\r\n"
-        "2026-13-10 09:00:00.000\tconnected\tADSL\t10.0.0.3\t\t\t\r\n"  // no such month
-        "2026-12-10 09:00:02.000\tconnected\tADSL\t\t\t\t\r\n"           // no address
-        "rubbish\r\n";
+    store.files[kLog] = "2026-12-10 09:00:00.000\tconnected\tADSL\t10.0.0.2\t\t\t\n"  // a lone LF
+                        "2026-12-10 09:00:01.000\tdial\tADSL\t\t\t\t\r\n"
+                        "2026-13-10 09:00:00.000\tconnected\tADSL\t10.0.0.3\t\t\t\r\n"  // no such month
+                        "2026-12-10 09:00:02.000\tconnected\tADSL\t\t\t\t\r\n"          // no address
+                        "rubbish\r\n";
     const std::vector<AddressSeen> seen = log.ConnectedAddresses();
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].address, "203.0.113.1");

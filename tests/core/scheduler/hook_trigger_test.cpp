@@ -29,7 +29,10 @@ struct RecordingLauncher : HookLauncher {
 
 class HookTriggerTest : public ::testing::Test {
 protected:
-    HookTriggerTest() : control(service), cycle(control, parts.Clock(), parts.check, parts.log), trigger(cycle, launcher)
+    HookTriggerTest()
+        : control(service),
+          cycle(control, parts.Clock(), parts.check, parts.log),
+          trigger(cycle, launcher)
     {
         window.pause = 0;
         window.options.onNewIp = "C:\\hooks\\new ip.cmd";

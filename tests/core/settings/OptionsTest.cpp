@@ -115,7 +115,8 @@ protected:
 
 TEST_F(OptionsFileTest, AFileOfTheEarlierVersionIsWrittenBackByteForByte)
 {
-    const std::string file = "dialertext=1\r\ndialuser=me\r\ndialpwd=pw\r\ndialtime=180\r\ndialwainttime=5\r\nstart=1\r\n";
+    const std::string file =
+        "dialertext=1\r\ndialuser=me\r\ndialpwd=pw\r\ndialtime=180\r\ndialwainttime=5\r\nstart=1\r\n";
     WriteFile(file);
     settings::LoadSettings(view, store);
     settings::SaveSettings(view, store);
@@ -138,9 +139,9 @@ TEST_F(OptionsFileTest, LoadingShowsWhatIsInForceAndKeepsItThroughTheSaveThatThe
     // must be in their widgets by then.
     WriteFile("start=1\r\nNEWIP=2\r\nnewip=9\r\nauthstop=-1\r\nlog=1\r\nipcheckurl=file:///c:/x\r\nballoon=yes\r\n");
     settings::LoadSettings(view, store);
-    EXPECT_EQ(view.values.options,
-              (std::array<std::string, settings::kOptionCount>{"2", "", "", "", "", "1", ""}));
-    EXPECT_EQ(store.SettingsBytes(), "dialertext=-1\r\ndialtime=0\r\ndialwainttime=5\r\nstart=1\r\nnewip=2\r\nlog=1\r\n");
+    EXPECT_EQ(view.values.options, (std::array<std::string, settings::kOptionCount>{"2", "", "", "", "", "1", ""}));
+    EXPECT_EQ(store.SettingsBytes(),
+              "dialertext=-1\r\ndialtime=0\r\ndialwainttime=5\r\nstart=1\r\nnewip=2\r\nlog=1\r\n");
     // The API's keys follow the first options, in their order.
     view.values.options = {"", "", "", "", "", "", "", "1", "::1", "8080", "tok", "hook.cmd"};
     settings::SaveSettings(view, store);
