@@ -82,8 +82,9 @@ void ApiControl::SetWindow(scheduler::RedialWindow* window)
 void ApiControl::Look()
 {
     api_.ExpireWaits();
-    const scheduler::ApiListening plan =
-        window_ ? scheduler::PlanApiListening(window_->Options()) : scheduler::ApiListening{};
+    const settings::RedialOptions options = window_ ? window_->Options() : settings::RedialOptions{};
+    api_.SetOptions(options);
+    const scheduler::ApiListening plan = window_ ? scheduler::PlanApiListening(options) : scheduler::ApiListening{};
     // Tried already, and nothing has changed: a port in use is tried again
     // only when the options change.
     if (SamePlace(plan, tried_) && plan.problem == tried_.problem)

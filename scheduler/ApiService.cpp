@@ -106,7 +106,7 @@ void ApiService::Handle(const ApiRequest& request, Reply reply)
         return;
     }
     RedialWindow& window = *window_;
-    const std::string token = window.Options().apiToken;
+    const std::string& token = options_.apiToken;
     if (!token.empty() && !EqualInConstantTime(request.authorization, "Bearer " + token)) {
         reply(Error(401, "unauthorized"));
         return;
@@ -179,7 +179,7 @@ ApiAnswer ApiService::Ip(RedialWindow& window) const
 {
     const RedialStatus status = cycle_.Status(window);
     const std::string address =
-        !window.Options().ipCheckUrl.empty() && !status.publicAddress.empty() ? status.publicAddress : status.address;
+        !options_.ipCheckUrl.empty() && !status.publicAddress.empty() ? status.publicAddress : status.address;
     ApiAnswer answer;
     answer.contentType = "text/plain";
     if (address.empty()) {

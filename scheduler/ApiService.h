@@ -62,6 +62,9 @@ public:
     // The window the state is read from; null while there is none (the
     // answers are then 503).
     void SetWindow(RedialWindow* window) { window_ = window; }
+    // The options in force (the token, the address check), read from the
+    // window by whoever serves the API; a request reads no widget for them.
+    void SetOptions(const settings::RedialOptions& options) { options_ = options; }
 
     void Handle(const ApiRequest& request, Reply reply) override;
     // Answers 504 to the waits whose time is up.
@@ -86,6 +89,7 @@ private:
     Utf8Of utf8_;
     std::string version_;
     RedialWindow* window_ = nullptr;
+    settings::RedialOptions options_;
     std::vector<Wait> waits_;
 };
 

@@ -40,6 +40,7 @@ protected:
     std::vector<ApiAnswer> answers;
     void Ask(const std::string& method, const std::string& target, const std::string& authorization = {})
     {
+        api.SetOptions(window.options);
         api.Handle(ApiRequest{method, target, authorization},
                    [this](ApiAnswer answer) { answers.push_back(std::move(answer)); });
     }
