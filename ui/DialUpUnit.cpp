@@ -34,6 +34,9 @@ constexpr int kTop = 152;
 constexpr int kTabRowHeight = 19;
 constexpr int kEntryItemHeight = 12;
 constexpr int kEntryBoxFieldHeight = 14;  // with its frame, a 20-pixel box
+// The longest address the API can listen on: an IPv6 address with an IPv4
+// tail.
+constexpr WPARAM kMaxApiHostLength = 45;
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 HMENU ControlMenuId(int id)
@@ -209,13 +212,14 @@ constexpr WidgetRow kWidgets[] = {
     {&F::WebBrowser2,     nullptr,                C::WebBrowser,      &F::TabSheet10,       0,  23, 510, 385, nullptr,                   Font::Form,    Colour::Form,        -1,                   0, kNoFlags},
     {&F::Panel7,          nullptr,                C::Panel,           &F::TabSheet10,       0,   0, 510,  23, nullptr,                   Font::Form,    Colour::Form,        -1,                   1, kNoFlags},
     {&F::SpeedButton43,   nullptr,                C::SpeedButton,     &F::Panel7,           8,   1,  60,  21, texts::kSpeedButton43,     Font::Form,    Colour::Form,        kSpeedButton43Id,    -1, kNoFlags},
-    // The history tab: the state line, the counters, the events.
+    // The history tab: the state line (up to three lines: the state, and
+    // why the HTTP API is not served), the counters, the events.
     {&F::HistorySheet,    nullptr,                C::RzTabSheet,      &F::RzPageControl1,   0,  19, 510, 408, texts::kHistoryTab,        Font::Form,    Colour::Form,        -1,                  -1, kNoFlags},
-    {&F::lblRedialState,  nullptr,                C::Label,           &F::HistorySheet,    12,   8, 486,  26, L"",                       Font::Form,    Colour::Navy,        kLblRedialStateId,   -1, kNoFlags},
-    {&F::lblRedialCounters, nullptr,              C::Label,           &F::HistorySheet,    12,  38, 486,  12, L"",                       Font::Form,    Colour::Teal,        kLblRedialCountersId, -1, kNoFlags},
-    {&F::pnlRedialEvents, nullptr,                C::Panel,           &F::HistorySheet,     8,  56, 494, 344, nullptr,                   Font::Form,    Colour::Form,        -1,                   0, kBevel},
-    {&F::lvRedialEvents,  nullptr,                C::ListView,        &F::pnlRedialEvents,  1,   1, 492, 342, nullptr,                   Font::Form,    Colour::WindowText,  kLvRedialEventsId,    0, kNoFlags},
-    // The options tab: labels left, fields right, in a panel like the
+    {&F::lblRedialState,  nullptr,                C::Label,           &F::HistorySheet,    12,   6, 486,  48, L"",                       Font::Form,    Colour::Navy,        kLblRedialStateId,   -1, kNoFlags},
+    {&F::lblRedialCounters, nullptr,              C::Label,           &F::HistorySheet,    12,  56, 486,  12, L"",                       Font::Form,    Colour::Teal,        kLblRedialCountersId, -1, kNoFlags},
+    {&F::pnlRedialEvents, nullptr,                C::Panel,           &F::HistorySheet,     8,  72, 494, 328, nullptr,                   Font::Form,    Colour::Form,        -1,                   0, kBevel},
+    {&F::lvRedialEvents,  nullptr,                C::ListView,        &F::pnlRedialEvents,  1,   1, 492, 326, nullptr,                   Font::Form,    Colour::WindowText,  kLvRedialEventsId,    0, kNoFlags},
+    // The options tab: labels left, fields right, in two panels like the
     // settings'; a note below.
     {&F::OptionsSheet,    nullptr,                C::RzTabSheet,      &F::RzPageControl1,   0,  19, 510, 408, texts::kOptionsTab,        Font::Form,    Colour::Form,        -1,                  -1, kNoFlags},
     {&F::pnlOptions,      nullptr,                C::Panel,           &F::OptionsSheet,    36,   5, 425, 212, nullptr,                   Font::Form,    Colour::Form,        -1,                   0, kBevel},
@@ -230,7 +234,18 @@ constexpr WidgetRow kWidgets[] = {
     {&F::chkRedialOnDrop, nullptr,                C::CheckBox,        &F::pnlOptions,      24, 140, 377,  17, texts::kRedialOnDropBox,   Font::Form,    Colour::WindowText,  kChkRedialOnDropId,   4, kNoFlags},
     {&F::chkLog,          nullptr,                C::CheckBox,        &F::pnlOptions,      24, 162, 377,  17, texts::kLogBox,            Font::Form,    Colour::WindowText,  kChkLogId,            5, kNoFlags},
     {&F::chkBalloon,      nullptr,                C::CheckBox,        &F::pnlOptions,      24, 184, 377,  17, texts::kBalloonBox,        Font::Form,    Colour::WindowText,  kChkBalloonId,        6, kNoFlags},
-    {&F::lblOptionsNote,  nullptr,                C::Label,           &F::OptionsSheet,    36, 226, 425,  40, texts::kOptionsNote,       Font::Form,    Colour::Blue,        -1,                  -1, kNoFlags},
+    // The HTTP API and the new-address command, in a second panel below.
+    {&F::pnlApiOptions,   nullptr,                C::Panel,           &F::OptionsSheet,    36, 222, 425, 142, nullptr,                   Font::Form,    Colour::Form,        -1,                   1, kBevel},
+    {&F::chkApi,          nullptr,                C::CheckBox,        &F::pnlApiOptions,   24,  10, 377,  17, texts::kApiBox,            Font::Form,    Colour::WindowText,  kChkApiId,            0, kNoFlags},
+    {&F::lblApiHost,      nullptr,                C::Label,           &F::pnlApiOptions,   24,  38, 172,  12, texts::kApiHostLabel,      Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {&F::edtApiHost,      nullptr,                C::Edit,            &F::pnlApiOptions,  200,  34, 201,  20, L"",                       Font::Form,    Colour::Navy,        kEdtApiHostId,        1, kInput},
+    {&F::lblApiPort,      nullptr,                C::Label,           &F::pnlApiOptions,   24,  64, 276,  12, texts::kApiPortLabel,      Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {nullptr,             &F::edtApiPort,         C::SpinEdit,        &F::pnlApiOptions,  304,  60,  97,  21, L"",                       Font::Form,    Colour::Black,       kEdtApiPortId,        2, kInput},
+    {&F::lblApiToken,     nullptr,                C::Label,           &F::pnlApiOptions,   24,  90, 172,  12, texts::kApiTokenLabel,     Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {&F::edtApiToken,     nullptr,                C::Edit,            &F::pnlApiOptions,  200,  86, 201,  20, L"",                       Font::Form,    Colour::Navy,        kEdtApiTokenId,       3, kInput | kPassword},
+    {&F::lblOnNewIp,      nullptr,                C::Label,           &F::pnlApiOptions,   24, 116, 172,  12, texts::kOnNewIpLabel,      Font::Form,    Colour::WindowText,  -1,                  -1, kNoFlags},
+    {&F::edtOnNewIp,      nullptr,                C::Edit,            &F::pnlApiOptions,  200, 112, 201,  20, L"",                       Font::Form,    Colour::Navy,        kEdtOnNewIpId,        4, kInput},
+    {&F::lblOptionsNote,  nullptr,                C::Label,           &F::OptionsSheet,    36, 372, 425,  30, texts::kOptionsNote,       Font::Form,    Colour::Blue,        -1,                  -1, kNoFlags},
 };
 // clang-format on
 
@@ -400,12 +415,17 @@ void TDialUpFrm::CreateWidgets()
             SetWindowPos(handleOf(row), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    // The number options' limits; an address longer than an option can
-    // hold cannot be typed.
+    // The number options' limits; a text longer than its option can hold
+    // cannot be typed.
     edtNewIp.SetMaxValue(settings::kMaxNewIpTries);
     edtNewIpHours.SetMaxValue(settings::kMaxNewIpHours);
     edtAuthStop.SetMaxValue(settings::kMaxAuthStop);
+    edtApiPort.SetMinValue(1);
+    edtApiPort.SetMaxValue(65535);
     SendMessageW(edtIpCheckUrl, EM_SETLIMITTEXT, settings::kMaxUrlLength, 0);
+    SendMessageW(edtApiHost, EM_SETLIMITTEXT, kMaxApiHostLength, 0);
+    SendMessageW(edtApiToken, EM_SETLIMITTEXT, settings::kMaxTokenLength, 0);
+    SendMessageW(edtOnNewIp, EM_SETLIMITTEXT, settings::kMaxCommandLength, 0);
 
     // Page 0 is current as designed; creation then turns to page 1.
     SetCurrentPage(kSettingsPage);
@@ -740,48 +760,45 @@ void TDialUpFrm::SetEnabledTicked(bool ticked)
     CheckBox1Click();
 }
 
-// The options. The number fields and the address hand back the bytes placed
-// into them as the other text fields do.
+// The options. The number fields and the text fields hand back the bytes
+// placed into them as the settings' text fields do.
 
 struct OptionWidget {
+    settings::OptionKey key;
     SpinEdit TDialUpFrm::*spin;  // a number option's field
-    HWND TDialUpFrm::*window;    // the address's edit box, or a flag's box
+    HWND TDialUpFrm::*window;    // a text option's edit box, or a flag's box
     PlacedBytes TDialUpFrm::*bytes;
+    const char* offText;  // what a number field shows for an option that is off
 };
-
-// An option without a widget on the options tab: its text is kept as it
-// was placed, so that a save writes back what the file held.
-constexpr OptionWidget kNoOptionWidget{nullptr, nullptr, nullptr};
 
 const OptionWidget& TDialUpFrm::OptionWidgetOf(settings::OptionKey key)
 {
     using settings::OptionKey;
-    static const OptionWidget newIp{&TDialUpFrm::edtNewIp, nullptr, &TDialUpFrm::newIpBytes_};
-    static const OptionWidget newIpHours{&TDialUpFrm::edtNewIpHours, nullptr, &TDialUpFrm::newIpHoursBytes_};
-    static const OptionWidget ipCheckUrl{nullptr, &TDialUpFrm::edtIpCheckUrl, &TDialUpFrm::ipCheckUrlBytes_};
-    static const OptionWidget authStop{&TDialUpFrm::edtAuthStop, nullptr, &TDialUpFrm::authStopBytes_};
-    static const OptionWidget redialOnDrop{nullptr, &TDialUpFrm::chkRedialOnDrop, nullptr};
-    static const OptionWidget log{nullptr, &TDialUpFrm::chkLog, nullptr};
-    static const OptionWidget balloon{nullptr, &TDialUpFrm::chkBalloon, nullptr};
-    switch (key) {
-    case OptionKey::NewIp:
-        return newIp;
-    case OptionKey::NewIpHours:
-        return newIpHours;
-    case OptionKey::IpCheckUrl:
-        return ipCheckUrl;
-    case OptionKey::AuthStop:
-        return authStop;
-    case OptionKey::RedialOnDrop:
-        return redialOnDrop;
-    case OptionKey::Log:
-        return log;
-    case OptionKey::Balloon:
-        return balloon;
-    default:
-        break;
-    }
-    return kNoOptionWidget;
+    // Every option's widget, in the order of the keys.
+    static constexpr OptionWidget widgets[] = {
+        {OptionKey::NewIp, &F::edtNewIp, nullptr, &F::newIpBytes_, "0"},
+        {OptionKey::NewIpHours, &F::edtNewIpHours, nullptr, &F::newIpHoursBytes_, "0"},
+        {OptionKey::IpCheckUrl, nullptr, &F::edtIpCheckUrl, &F::ipCheckUrlBytes_, nullptr},
+        {OptionKey::AuthStop, &F::edtAuthStop, nullptr, &F::authStopBytes_, "0"},
+        {OptionKey::RedialOnDrop, nullptr, &F::chkRedialOnDrop, nullptr, nullptr},
+        {OptionKey::Log, nullptr, &F::chkLog, nullptr, nullptr},
+        {OptionKey::Balloon, nullptr, &F::chkBalloon, nullptr, nullptr},
+        {OptionKey::Api, nullptr, &F::chkApi, nullptr, nullptr},
+        {OptionKey::ApiHost, nullptr, &F::edtApiHost, &F::apiHostBytes_, nullptr},
+        // An empty port is the default port, and shows as empty.
+        {OptionKey::ApiPort, &F::edtApiPort, nullptr, &F::apiPortBytes_, ""},
+        {OptionKey::ApiToken, nullptr, &F::edtApiToken, &F::apiTokenBytes_, nullptr},
+        {OptionKey::OnNewIp, nullptr, &F::edtOnNewIp, &F::onNewIpBytes_, nullptr},
+    };
+    static_assert(std::size(widgets) == settings::kOptionCount);
+    static_assert([] {
+        for (std::size_t i = 0; i < std::size(widgets); ++i) {
+            if (static_cast<std::size_t>(widgets[i].key) != i)
+                return false;
+        }
+        return true;
+    }());
+    return widgets[static_cast<std::size_t>(key)];
 }
 
 std::string TDialUpFrm::OptionText(settings::OptionKey key) const
@@ -791,8 +808,6 @@ std::string TDialUpFrm::OptionText(settings::OptionKey key) const
         return (this->*widget.bytes).BytesFor((this->*widget.spin).Text());
     if (widget.bytes)
         return (this->*widget.bytes).BytesFor(WindowText(this->*widget.window));
-    if (!widget.window)
-        return heldOptionTexts_[static_cast<std::size_t>(key)];
     return SendMessageW(this->*widget.window, BM_GETCHECK, 0, 0) == BST_CHECKED ? "1" : "";
 }
 
@@ -800,8 +815,7 @@ void TDialUpFrm::SetOptionText(settings::OptionKey key, const std::string& text)
 {
     const OptionWidget& widget = OptionWidgetOf(key);
     if (widget.spin) {
-        // An option that is off shows as 0 in its number field.
-        const std::string shown = text.empty() ? std::string("0") : text;
+        const std::string shown = text.empty() ? std::string(widget.offText) : text;
         SpinEdit& spin = this->*widget.spin;
         spin.SetText(WideFromAnsi(shown));
         (this->*widget.bytes).Place(shown, spin.Text());
@@ -809,8 +823,6 @@ void TDialUpFrm::SetOptionText(settings::OptionKey key, const std::string& text)
         const HWND edit = this->*widget.window;
         SetWindowTextW(edit, WideFromAnsi(text).c_str());
         (this->*widget.bytes).Place(text, WindowText(edit));
-    } else if (!widget.window) {
-        heldOptionTexts_[static_cast<std::size_t>(key)] = text;
     } else {
         const bool ticked = settings::OptionInForce(key, text) == "1";
         SendMessageW(this->*widget.window, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -953,7 +965,7 @@ LRESULT TDialUpFrm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
                 RefreshHistory();
         } else if (edtDialTime.HandleNotify(header, result) || edtDialWaintTime.HandleNotify(header, result) ||
                    edtNewIp.HandleNotify(header, result) || edtNewIpHours.HandleNotify(header, result) ||
-                   edtAuthStop.HandleNotify(header, result)) {
+                   edtAuthStop.HandleNotify(header, result) || edtApiPort.HandleNotify(header, result)) {
             return result;
         }
         return 0;

@@ -158,10 +158,10 @@ public:
     std::int32_t& TickCount() override { return TickCount_; }
     settings::RedialOptions Options() const override;
 
-    // settings::SettingsView: the options' widgets. A number option's
-    // spin edit shows 0 for an empty text; a box's text is "1" when it is
-    // ticked, else empty. An option without a widget keeps its text as
-    // placed.
+    // settings::SettingsView: the options' widgets. A count's spin edit
+    // shows 0 for an empty text, the port's stays empty (the default port);
+    // a box's text is "1" when it is ticked, else empty. A text field hands
+    // back the bytes placed into it until it is edited.
     std::string OptionText(settings::OptionKey key) const override;
     void SetOptionText(settings::OptionKey key, const std::string& text) override;
 
@@ -209,8 +209,10 @@ private:
     PlacedBytes newIpHoursBytes_;
     PlacedBytes ipCheckUrlBytes_;
     PlacedBytes authStopBytes_;
-    // The texts of the options that have no widget, by key.
-    std::array<std::string, settings::kOptionCount> heldOptionTexts_;
+    PlacedBytes apiHostBytes_;
+    PlacedBytes apiPortBytes_;
+    PlacedBytes apiTokenBytes_;
+    PlacedBytes onNewIpBytes_;
     // The settings file existed at start-up but could not be read: it is
     // not overwritten until the Enable box changes.
     bool keepUnreadableSettingsFile_ = false;
@@ -271,6 +273,16 @@ public:
     HWND chkRedialOnDrop = nullptr;
     HWND chkLog = nullptr;
     HWND chkBalloon = nullptr;
+    HWND pnlApiOptions = nullptr;
+    HWND chkApi = nullptr;
+    HWND lblApiHost = nullptr;
+    HWND edtApiHost = nullptr;
+    HWND lblApiPort = nullptr;
+    SpinEdit edtApiPort;
+    HWND lblApiToken = nullptr;
+    HWND edtApiToken = nullptr;
+    HWND lblOnNewIp = nullptr;
+    HWND edtOnNewIp = nullptr;
     HWND lblOptionsNote = nullptr;
 
     // The window's own state.

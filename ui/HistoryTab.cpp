@@ -104,7 +104,9 @@ std::wstring EventName(scheduler::EventKind kind)
     return WideFromAnsi(scheduler::EventWord(kind));
 }
 
-std::wstring StateLine(const scheduler::RedialStatus& status)
+namespace {
+
+std::wstring RedialStateText(const scheduler::RedialStatus& status)
 {
     using scheduler::RedialState;
     const bool connected = !status.address.empty();
@@ -140,6 +142,16 @@ std::wstring StateLine(const scheduler::RedialStatus& status)
         return Join({texts::kAuthStoppedOpen, Number(std::int64_t{status.authFailures}), texts::kAuthStoppedClose});
     }
     return L"";
+}
+
+}  // namespace
+
+std::wstring StateLine(const scheduler::RedialStatus& status)
+{
+    std::wstring line = RedialStateText(status);
+    if (status.apiProblem.empty())
+        return line;
+    return Join({line, L"\r\n", texts::kApiProblemOpen, WideFromAnsi(status.apiProblem)});
 }
 
 std::wstring CountersLine(const scheduler::RedialStatus& status)

@@ -27,7 +27,9 @@ using EventCells = std::array<std::wstring, kHistoryColumns>;
 // The event's name as the list shows it.
 std::wstring EventName(scheduler::EventKind kind);
 
-// "计时 12/180 秒", "已连接 10.64.0.3（自 10:26:37）", "拨号失败 691：...".
+// "计时 12/180 秒", "已连接 10.64.0.3（自 10:26:37）", "拨号失败 691：...";
+// when the HTTP API is not served although the options ask for it, a
+// second line (after CR LF) says why: "HTTP接口未启动：...".
 std::wstring StateLine(const scheduler::RedialStatus& status);
 // "重拨 3 次  失败 1 次  不同地址 2 个".
 std::wstring CountersLine(const scheduler::RedialStatus& status);

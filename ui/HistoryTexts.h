@@ -45,6 +45,9 @@ inline constexpr wchar_t kFailedState[] = L"拨号失败";
 inline constexpr wchar_t kTextSeparator[] = L"：";
 inline constexpr wchar_t kAuthStoppedOpen[] = L"账号或密码错误 ";  // then the failures
 inline constexpr wchar_t kAuthStoppedClose[] = L" 次，已停止拨号：修改账号或密码，或重新点击“启用”后继续";
+// A second line when the HTTP API the options ask for is not served: then
+// why.
+inline constexpr wchar_t kApiProblemOpen[] = L"HTTP接口未启动：";
 
 // The counters line: "重拨 N 次  失败 N 次  不同地址 N 个".
 inline constexpr wchar_t kRedialsOpen[] = L"重拨 ";

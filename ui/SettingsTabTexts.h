@@ -52,6 +52,12 @@ inline constexpr wchar_t kAuthStopLabel[] = L"账号或密码错误连续 N 次�
 inline constexpr wchar_t kRedialOnDropBox[] = L"掉线后立即重拨";
 inline constexpr wchar_t kLogBox[] = L"写运行日志 dialup.log";
 inline constexpr wchar_t kBalloonBox[] = L"取得新地址时托盘气泡提示";
+// The HTTP API's and the new-address command's group.
+inline constexpr wchar_t kApiBox[] = L"启用HTTP接口（仅供本机程序调用）";
+inline constexpr wchar_t kApiHostLabel[] = L"监听地址（默认 127.0.0.1）";
+inline constexpr wchar_t kApiPortLabel[] = L"端口（默认 17080）";
+inline constexpr wchar_t kApiTokenLabel[] = L"访问令牌（空为不验证）";
+inline constexpr wchar_t kOnNewIpLabel[] = L"取得新地址后运行";
 inline constexpr wchar_t kOptionsNote[] =
     L"以上选项与参数设置一同保存在 dialup.ini 中（点击“启用”时和退出时）；修改后在下一次计时时生效。";
 

@@ -65,7 +65,7 @@ void SpinEdit::SetText(const std::wstring& text)
 
 std::int32_t SpinEdit::Value() const
 {
-    return SpinEditValue(Text());
+    return ParseSpinEditInteger(Text()).value_or(minValue_);
 }
 
 void SpinEdit::Step(int direction)
@@ -96,6 +96,8 @@ bool SpinEdit::HandleNotify(const NMHDR& header, LRESULT& result)
 std::int32_t SpinEdit::Held(std::int64_t value) const
 {
     const std::int32_t held = ClampSpinEditValue(value);
+    if (held < minValue_)
+        return minValue_;
     return held > maxValue_ ? maxValue_ : held;
 }
 

@@ -1,9 +1,9 @@
 // A spin edit: an edit box with up and down buttons at its right end,
-// holding a whole number between 0 and 10000000. Typing lets through only
-// the characters of a number; the buttons and the arrow keys step the
-// value by one; leaving the field brings its value within the limits. Text
-// placed from code stays as placed until the value is stepped or the field
-// is left.
+// holding a whole number between its limits (0 and 10000000 unless set
+// narrower). Typing lets through only the characters of a number; the
+// buttons and the arrow keys step the value by one; leaving the field
+// brings its value within the limits. Text placed from code stays as placed
+// until the value is stepped or the field is left.
 #pragma once
 
 #include <windows.h>
@@ -33,8 +33,14 @@ public:
     std::wstring Text() const;
     void SetText(const std::wstring& text);
 
-    // The text read as a signed decimal integer; 0 when it is none.
+    // The text read as a signed decimal integer; the lowest value when it
+    // is none.
     std::int32_t Value() const;
+
+    // The lowest value that stepping and leaving the field let through
+    // (kSpinEditMinValue unless set higher).
+    void SetMinValue(std::int32_t minValue) { minValue_ = minValue; }
+    std::int32_t MinValue() const { return minValue_; }
 
     // The highest value that stepping and leaving the field let through
     // (kSpinEditMaxValue unless set lower).
@@ -60,6 +66,7 @@ private:
     HWND edit_ = nullptr;
     HWND buttons_ = nullptr;
     wchar_t decimalSeparator_ = L'.';
+    std::int32_t minValue_ = kSpinEditMinValue;
     std::int32_t maxValue_ = kSpinEditMaxValue;
     std::function<void()> beep_;
 };

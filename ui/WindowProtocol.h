@@ -46,6 +46,11 @@ enum ControlId : int {
     kChkRedialOnDropId = 118,
     kChkLogId = 119,
     kChkBalloonId = 120,
+    kChkApiId = 121,
+    kEdtApiHostId = 122,
+    kEdtApiPortId = 123,
+    kEdtApiTokenId = 124,
+    kEdtOnNewIpId = 125,
 };
 
 // The tray menu's command identifiers: N1 (show) and E1 (exit).

@@ -286,6 +286,45 @@ TEST_F(HistoryTabTest, EachTickAndEachChangeOfStateRefreshTheStateLine)
     actions.listener->StateChanged();
     EXPECT_EQ(window->StateLineText(), L"正在断开（等待 3 秒）");
     EXPECT_EQ(ui::EventRowCount(window->lvRedialEvents), 0u);
+
+    // Why the HTTP API is not served shows under the state, and goes once
+    // the API is served.
+    actions.status.apiProblem = "the HTTP API is not served: port 17080 is in use";
+    actions.listener->StateChanged();
+    EXPECT_EQ(window->StateLineText(),
+              L"正在断开（等待 3 秒）\r\nHTTP接口未启动：the HTTP API is not served: port 17080 is in use");
+    actions.status.apiProblem.clear();
+    actions.listener->StateChanged();
+    EXPECT_EQ(window->StateLineText(), L"正在断开（等待 3 秒）");
+}
+
+TEST_F(HistoryTabTest, TheStateLineHasRoomForTheStateAndAWrappedApiProblem)
+{
+    // The longest problem, after a long state, wraps to three lines at
+    // most: all of them lie within the label, above the counters.
+    Create();
+    actions.status.state = RedialState::AuthStopped;
+    actions.status.authFailures = 20;
+    actions.status.apiProblem =
+        "not listening on fd00:1234:5678:9abc:def0:1234:5678:9abc: a host that is not a loopback address needs "
+        "apitoken";
+    actions.listener->StateChanged();
+    const std::wstring text = window->StateLineText();
+    RECT label;
+    GetClientRect(window->lblRedialState, &label);
+    HDC dc = GetDC(window->lblRedialState);
+    const HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window->lblRedialState, WM_GETFONT, 0, 0)));
+    RECT needed = label;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    ReleaseDC(window->lblRedialState, dc);
+    EXPECT_LE(needed.bottom, label.bottom) << "the state line needs " << needed.bottom << " pixels";
+
+    RECT state, counters;
+    GetWindowRect(window->lblRedialState, &state);
+    GetWindowRect(window->lblRedialCounters, &counters);
+    EXPECT_LE(state.bottom, counters.top);
 }
 
 TEST_F(HistoryTabTest, ABalloonShowsAFreshAddressOnlyWithTheOptionOn)
@@ -393,7 +432,24 @@ INSTANTIATE_TEST_SUITE_P(
         StateCase{"failed, no text", With(RedialState::Failed, [](RedialStatus& s) { s.lastCode = 678; }),
                   L"拨号失败 678"},
         StateCase{"auth-stopped", With(RedialState::AuthStopped, [](RedialStatus& s) { s.authFailures = 3; }),
-                  L"账号或密码错误 3 次，已停止拨号：修改账号或密码，或重新点击“启用”后继续"}),
+                  L"账号或密码错误 3 次，已停止拨号：修改账号或密码，或重新点击“启用”后继续"},
+        StateCase{"stopped, API needs a token",
+                  With(RedialState::Stopped,
+                       [](RedialStatus& s) {
+                           s.apiProblem = "not listening on 0.0.0.0: a host that is not a loopback address needs "
+                                          "apitoken";
+                       }),
+                  L"未启用\r\nHTTP接口未启动：not listening on 0.0.0.0: a host that is not a loopback address "
+                  L"needs apitoken"},
+        StateCase{
+            "connected, API port in use",
+            With(RedialState::Connected,
+                 [](RedialStatus& s) {
+                     s.address = "10.64.0.3";
+                     s.since = At(10, 26, 37);
+                     s.apiProblem = "the HTTP API is not served: port 8080 is in use";
+                 }),
+            L"已连接 10.64.0.3（自 10:26:37）\r\nHTTP接口未启动：the HTTP API is not served: port 8080 is in use"}),
     [](const ::testing::TestParamInfo<StateCase>& info) {
         std::string name;
         for (const char* c = info.param.name; *c; ++c)

@@ -194,6 +194,9 @@ int main(int argc, char** argv)
     window.SetOptionText(settings::OptionKey::AuthStop, "3");
     window.SetOptionText(settings::OptionKey::RedialOnDrop, "1");
     window.SetOptionText(settings::OptionKey::Balloon, "1");
+    window.SetOptionText(settings::OptionKey::Api, "1");
+    window.SetOptionText(settings::OptionKey::ApiToken, "s3cret");
+    window.SetOptionText(settings::OptionKey::OnNewIp, "new-ip.cmd");
 
     ShowWindow(window.Handle(), SW_SHOW);
     SetForegroundWindow(window.Handle());
