@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "ui/WindowClass.h"
 
@@ -58,9 +59,10 @@ private:
     HWND handle_ = nullptr;
 };
 
-ApiControl::ApiControl(scheduler::ApiService& api, scheduler::RedialCycle& cycle)
+ApiControl::ApiControl(scheduler::ApiService& api, scheduler::RedialCycle& cycle, LookUp lookUp)
     : api_(api),
       cycle_(cycle),
+      lookUp_(std::move(lookUp)),
       timer_(std::make_unique<Timer>(*this))
 {
 }
@@ -84,6 +86,16 @@ void ApiControl::Look()
     api_.ExpireWaits();
     const settings::RedialOptions options = window_ ? window_->Options() : settings::RedialOptions{};
     api_.SetOptions(options);
+    if (window_) {
+        cycle_.Refresh(*window_);
+        if (server_ && !cycle_.Seen().enabled) {
+            try {
+                lookUp_(*window_);
+            } catch (...) {
+                // Only watching: the next look tries again.
+            }
+        }
+    }
     const scheduler::ApiListening plan = window_ ? scheduler::PlanApiListening(options) : scheduler::ApiListening{};
     // Tried already, and nothing has changed: a port in use is tried again
     // only when the options change.

@@ -3,9 +3,12 @@
 // it when the host or port changed; when it cannot listen (a host that is
 // not a loopback address without a token, a port in use) the state says
 // why and an event tells it once. It also ends the re-dial waits whose time
-// is up.
+// is up, refreshes the cycle's view of the window that the answers read,
+// and, while no tick runs (the Enable box unticked), looks the entry's
+// connection up so that the answers still tell whether it is connected.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,8 +23,11 @@ class ApiControl {
 public:
     static constexpr unsigned kLookIntervalMs = 500;
 
-    // On the program's thread; the two outlive it.
-    ApiControl(scheduler::ApiService& api, scheduler::RedialCycle& cycle);
+    using LookUp = std::function<void(scheduler::RedialWindow& window)>;
+
+    // On the program's thread; the two outlive it. `lookUp` looks the
+    // entry's connection up.
+    ApiControl(scheduler::ApiService& api, scheduler::RedialCycle& cycle, LookUp lookUp);
     ~ApiControl();
     ApiControl(const ApiControl&) = delete;
     ApiControl& operator=(const ApiControl&) = delete;
@@ -36,6 +42,7 @@ private:
 
     scheduler::ApiService& api_;
     scheduler::RedialCycle& cycle_;
+    LookUp lookUp_;
     scheduler::RedialWindow* window_ = nullptr;
     std::unique_ptr<HttpApiServer> server_;
     scheduler::ApiListening serving_;  // what the server listens on

@@ -98,7 +98,7 @@ struct ProgramCore::Parts {
           actions(service, connections, store, pump, *lang::Language, cycle),
           api(cycle, std::chrono::steady_clock::now, Utf8OfAnsi, VELMORA_VERSION),
           trigger(cycle, hooks),
-          apiControl(api, cycle)
+          apiControl(api, cycle, [this](scheduler::RedialWindow& window) { actions.LookUpConnection(window); })
     {
     }
 

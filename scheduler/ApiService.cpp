@@ -132,9 +132,9 @@ void ApiService::Handle(const ApiRequest& request, Reply reply)
         if (path == "/status")
             reply(Status(window));
         else if (path == "/ip")
-            reply(Ip(window));
+            reply(Ip());
         else
-            Redial(window, query, std::move(reply));
+            Redial(query, std::move(reply));
         return;
     }
     reply(Error(404, "not found"));
@@ -142,7 +142,7 @@ void ApiService::Handle(const ApiRequest& request, Reply reply)
 
 ApiAnswer ApiService::Status(RedialWindow& window) const
 {
-    const RedialStatus status = cycle_.Status(window);
+    const RedialStatus status = cycle_.SeenStatus(window.ElapsedSeconds());
     Json events = Json::array();
     std::size_t count = 0;
     for (const RedialEvent& event : cycle_.Events()) {
@@ -175,9 +175,9 @@ ApiAnswer ApiService::Status(RedialWindow& window) const
                            });
 }
 
-ApiAnswer ApiService::Ip(RedialWindow& window) const
+ApiAnswer ApiService::Ip() const
 {
-    const RedialStatus status = cycle_.Status(window);
+    const RedialStatus status = cycle_.SeenStatus(0);
     const std::string address =
         !options_.ipCheckUrl.empty() && !status.publicAddress.empty() ? status.publicAddress : status.address;
     ApiAnswer answer;
@@ -191,7 +191,7 @@ ApiAnswer ApiService::Ip(RedialWindow& window) const
     return answer;
 }
 
-void ApiService::Redial(RedialWindow& window, const std::string& query, Reply reply)
+void ApiService::Redial(const std::string& query, Reply reply)
 {
     std::optional<int> waitSeconds;
     if (const std::optional<std::string> wait = QueryValue(query, "wait")) {
@@ -202,11 +202,11 @@ void ApiService::Redial(RedialWindow& window, const std::string& query, Reply re
         }
         waitSeconds = *seconds;
     }
-    if (!window.EnabledTicked()) {
+    if (!cycle_.Seen().enabled) {
         reply(Error(409, "re-dialling is not enabled"));
         return;
     }
-    if (text::IsBlank(window.EntryText())) {
+    if (text::IsBlank(cycle_.Seen().entry)) {
         reply(Error(409, "no entry is chosen"));
         return;
     }

@@ -59,8 +59,11 @@ public:
     ApiService(const ApiService&) = delete;
     ApiService& operator=(const ApiService&) = delete;
 
-    // The window the state is read from; null while there is none (the
-    // answers are then 503).
+    // The window whose count the status tells; null while there is none
+    // (the answers are then 503). A request reads none of its widgets: the
+    // entry, the box, the period and the pause are the cycle's view of them
+    // (RedialCycle::Refresh), so that a flood of requests costs the window's
+    // thread no more than building the answers.
     void SetWindow(RedialWindow* window) { window_ = window; }
     // The options in force (the token, the address check), read from the
     // window by whoever serves the API; a request reads no widget for them.
@@ -81,8 +84,8 @@ private:
     };
 
     ApiAnswer Status(RedialWindow& window) const;
-    ApiAnswer Ip(RedialWindow& window) const;
-    void Redial(RedialWindow& window, const std::string& query, Reply reply);
+    ApiAnswer Ip() const;
+    void Redial(const std::string& query, Reply reply);
 
     RedialCycle& cycle_;
     SteadyClock clock_;

@@ -42,10 +42,25 @@ RedialCycle::~RedialCycle()
 
 // --- Looking the entry up ---------------------------------------------------
 
+namespace {
+
+RedialCycle::WindowView ViewOf(const RedialWindow& window)
+{
+    return {window.EntryText(), window.EnabledTicked(), window.PeriodValue(), window.PauseValue()};
+}
+
+}  // namespace
+
+void RedialCycle::Refresh(const RedialWindow& window)
+{
+    view_ = ViewOf(window);
+}
+
 void RedialCycle::LookUp(const RedialWindow& window)
 {
     options_ = window.Options();
-    entry_ = window.EntryText();
+    view_ = ViewOf(window);
+    entry_ = view_.entry;
     if (authStopped_ && DigestOf(window.AccountText(), window.PasswordText()) != stoppedCredentials_) {
         authStopped_ = false;
         accountFailures_ = 0;
@@ -86,6 +101,7 @@ void RedialCycle::LookUp(const RedialWindow& window)
 void RedialCycle::EnableBoxClicked(const RedialWindow& window)
 {
     options_ = window.Options();
+    view_ = ViewOf(window);
     authStopped_ = false;
     accountFailures_ = 0;
     // The owed re-dial is dropped with the box's change: a cycle under way,
@@ -200,12 +216,22 @@ bool RedialCycle::DialAllowed(const std::string& account, const std::string& pas
 
 RedialStatus RedialCycle::Status(RedialWindow& window) const
 {
+    return StatusOf(ViewOf(window), window.ElapsedSeconds());
+}
+
+RedialStatus RedialCycle::SeenStatus(std::int32_t elapsed) const
+{
+    return StatusOf(view_, elapsed);
+}
+
+RedialStatus RedialCycle::StatusOf(const WindowView& view, std::int32_t elapsed) const
+{
     RedialStatus status;
-    status.entry = window.EntryText();
-    status.enabled = window.EnabledTicked();
-    status.elapsed = window.ElapsedSeconds();
-    status.period = window.PeriodValue();
-    status.pause = window.PauseValue();
+    status.entry = view.entry;
+    status.enabled = view.enabled;
+    status.elapsed = elapsed;
+    status.period = view.period;
+    status.pause = view.pause;
     status.address = current_.address;
     status.publicAddress = current_.publicAddress;
     status.since = current_.since;

@@ -110,6 +110,9 @@ public:
     void LookUp(const RedialWindow& window);
     // The Enable box was clicked: an auth stop ends, the options are read.
     void EnableBoxClicked(const RedialWindow& window);
+    // Reads the entry, the box, the period and the pause into the view that
+    // SeenStatus answers from. The tick and the box's click read them too.
+    void Refresh(const RedialWindow& window);
 
     // --- The re-dial step ----------------------------------------------------
     // The step takes the hang-up path: a cycle begins (or goes on).
@@ -132,7 +135,19 @@ public:
     bool DialAllowed(const std::string& account, const std::string& password);
 
     // --- What the readers see ----------------------------------------------
+    // What the window's fields held when the cycle last read them.
+    struct WindowView {
+        std::string entry;
+        bool enabled = false;
+        std::int32_t period = 0;
+        std::int32_t pause = 0;
+    };
+    // Reads the window's fields now.
     RedialStatus Status(RedialWindow& window) const;
+    // Reads no widget: the fields as last read (see Refresh), with the count
+    // given. For readers off the window's own refresh, like the HTTP API.
+    RedialStatus SeenStatus(std::int32_t elapsed) const;
+    const WindowView& Seen() const { return view_; }
     // Newest first.
     const std::deque<RedialEvent>& Events() const { return events_; }
     const settings::RedialOptions& Options() const { return options_; }
@@ -153,6 +168,7 @@ private:
         std::uint64_t checkTicket = 0;  // the check running for it, 0 for none
     };
 
+    RedialStatus StatusOf(const WindowView& view, std::int32_t elapsed) const;
     RedialEvent& Add(EventKind kind, std::string address = {}, std::string publicAddress = {},
                      std::optional<std::uint32_t> code = std::nullopt, std::string text = {});
     void NoteAddress(const std::string& address);
@@ -178,6 +194,7 @@ private:
     std::vector<CycleWatcher*> watchers_;
     settings::RedialOptions options_;
     std::string entry_;
+    WindowView view_;
 
     std::deque<RedialEvent> events_;
     std::uint64_t lastSequence_ = 0;

@@ -40,7 +40,9 @@ protected:
     std::vector<ApiAnswer> answers;
     void Ask(const std::string& method, const std::string& target, const std::string& authorization = {})
     {
+        // What serves the API refreshes these twice a second.
         api.SetOptions(window.options);
+        cycle.Refresh(window);
         api.Handle(ApiRequest{method, target, authorization},
                    [this](ApiAnswer answer) { answers.push_back(std::move(answer)); });
     }
@@ -148,6 +150,37 @@ TEST_F(ApiServiceTest, StatusTellsTheStateTheAddressAndTheEvents)
     EXPECT_EQ(ip.status, 200);
     EXPECT_EQ(ip.contentType, "text/plain");
     EXPECT_EQ(ip.body, "10.0.0.1\n");
+}
+
+TEST_F(ApiServiceTest, ARequestReadsNoWidgetButTheFieldsAsLastRead)
+{
+    window.period = 180;
+    Tick();  // reads the fields
+    int entryReads = 0;
+    window.onEntryRead = [&] { ++entryReads; };
+    window.period = 600;
+    window.pause = 9;
+    auto handle = [this](const std::string& method, const std::string& target) {
+        answers.clear();
+        api.Handle(ApiRequest{method, target, {}}, [this](ApiAnswer answer) { answers.push_back(std::move(answer)); });
+        EXPECT_EQ(answers.size(), 1u) << target;
+        return answers.empty() ? ApiAnswer{} : answers.back();
+    };
+    const Json status = Json::parse(handle("GET", "/status").body);
+    EXPECT_EQ(status["period"], 180);
+    EXPECT_EQ(status["pause"], 0);
+    EXPECT_EQ(handle("GET", "/ip").status, 200);
+    EXPECT_EQ(handle("POST", "/redial").status, 202);
+    EXPECT_EQ(entryReads, 0);
+
+    // Unticking the box is seen at once; the fields' edits at the next read.
+    window.ticked = false;
+    CheckBox1Click(window, control, cycle);
+    EXPECT_EQ(handle("POST", "/redial").status, 409);
+    EXPECT_EQ(Json::parse(handle("GET", "/status").body)["period"], 600);
+    window.period = 30;
+    cycle.Refresh(window);
+    EXPECT_EQ(Json::parse(handle("GET", "/status").body)["period"], 30);
 }
 
 TEST_F(ApiServiceTest, ARedialWithAWaitAnswersWithTheCyclesOutcomeAndALaterRequestJoinsIt)
