@@ -172,19 +172,28 @@ HWND OpenMenuOf(HWND window)
 }
 
 // Opens the tray menu as a release of the right button over the icon does
-// and chooses an item by its access key, once the menu is open.
+// and chooses an item by its access key, once the menu is open. A menu that
+// closes before its keys reach it (another program took the foreground) is
+// opened again, up to three times.
 int ChooseTrayMenuItem(HWND window, WPARAM accessKey)
 {
-    if (!Post(window, ui::kTrayMessage, ui::kTrayIconId, ui::kTrayRightButtonUp))
-        return Fail(kNoAnswer, "cannot post");
-    HWND menu = nullptr;
-    if (!WaitFor([&] { return (menu = OpenMenuOf(window)) != nullptr; }))
-        return Fail(kTimedOut, "the tray menu did not open");
-    // The menu's loop takes the key from its thread's queue.
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(accessKey), MAPVK_VK_TO_VSC)) << 16;
-    if (!Post(menu, WM_KEYDOWN, accessKey, scan | 1) ||
-        !Post(menu, WM_KEYUP, accessKey, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31)))
-        return Fail(kNoAnswer, "cannot post to the tray menu");
+    constexpr int kTries = 3;
+    for (int attempt = 1;; ++attempt) {
+        if (!Post(window, ui::kTrayMessage, ui::kTrayIconId, ui::kTrayRightButtonUp))
+            return Fail(kNoAnswer, "cannot post");
+        HWND menu = nullptr;
+        if (!WaitFor([&] { return (menu = OpenMenuOf(window)) != nullptr; }))
+            return Fail(kTimedOut, "the tray menu did not open");
+        // The menu's loop takes the key from its thread's queue.
+        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(accessKey), MAPVK_VK_TO_VSC)) << 16;
+        if (Post(menu, WM_KEYDOWN, accessKey, scan | 1) &&
+            Post(menu, WM_KEYUP, accessKey, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31)))
+            break;
+        if (attempt == kTries)
+            return Fail(kNoAnswer, "cannot post to the tray menu");
+        std::fprintf(stderr, "velmora-ctl: the tray menu closed before its keys reached it; opening it again\n");
+        WaitFor([&] { return OpenMenuOf(window) == nullptr; });
+    }
     return WaitFor([&] { return OpenMenuOf(window) == nullptr; }) ? kOk : Fail(kTimedOut, "the tray menu stayed open");
 }
 
